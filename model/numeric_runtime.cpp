@@ -197,8 +197,8 @@ std::string TextOfNumber(double value) {
   // Fifteen significant digits, rounded from the exact binary value:
   // "-d.dddddddddddddde+x".
   std::array<char, 40> buffer{};
-  const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
-                                    std::chars_format::scientific, 14);
+  const auto result =
+      std::to_chars(buffer.data(), buffer.data() + buffer.size(), value, std::chars_format::scientific, 14);
   const std::string_view rounded(buffer.data(), static_cast<std::size_t>(result.ptr - buffer.data()));
   const bool negative = rounded.front() == '-';
   const std::size_t mantissaStart = negative ? 1 : 0;

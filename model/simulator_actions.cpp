@@ -102,8 +102,8 @@ void ComputePriceDeviation(FieldAccess& fields) {
 }
 
 void ClearFields(FieldAccess& fields) {
-  for (const Field field : {Field::Text1, Field::Text2, Field::Text3, Field::Text4, Field::Text5, Field::Text6,
-                            Field::Text7, Field::Text8, Field::Text9, Field::Text10}) {
+  for (const Field field : {Field::Text1, Field::Text2, Field::Text3, Field::Text4, Field::Text5,
+                            Field::Text6, Field::Text7, Field::Text8, Field::Text9, Field::Text10}) {
     Write(fields, field, "");
   }
 }

@@ -63,7 +63,8 @@ INSTANTIATE_TEST_SUITE_P(
                     ReadCase{"OctalStopsAtEight", "&o178", 15}, ReadCase{"RadixWithoutDigits", "&H", 0},
                     ReadCase{"UnknownRadix", "&X1", 0}, ReadCase{"UnderflowIsZero", "1E-400", 0},
                     ReadCase{"NegativeUnderflowIsNegativeZero", "-1E-400", -0.0},
-                    ReadCase{"Subnormal", "4.9E-324", kDenormMin}, ReadCase{"ZeroWithHugeExponent", "0E999999", 0},
+                    ReadCase{"Subnormal", "4.9E-324", kDenormMin},
+                    ReadCase{"ZeroWithHugeExponent", "0E999999", 0},
                     ReadCase{"HugeNegativeExponent", "1E-99999999999999999999999", 0},
                     ReadCase{"LargestDouble", "1.7976931348623157E308", std::numeric_limits<double>::max()},
                     ReadCase{"ManyLeadingZeros", std::string(100000, '0') + "42", 42},
@@ -72,15 +73,18 @@ INSTANTIATE_TEST_SUITE_P(
     [](const testing::TestParamInfo<ReadCase>& info) { return std::string(info.param.name); });
 
 TEST(ValueOfText, NumbersBeyondTheDoubleRangeOverflow) {
-  for (const std::string& text : std::vector<std::string>{"1E400", "-1e309", "1.8e308", "&H100000000", "&O77777777777",
-                                 "1E99999999999999999999", std::string(400, '9')}) {
+  for (const std::string& text :
+       std::vector<std::string>{"1E400", "-1e309", "1.8e308", "&H100000000", "&O77777777777",
+                                "1E99999999999999999999", std::string(400, '9')}) {
     EXPECT_EQ(CodeThrownBy([&] { ValueOfText(text); }), kOverflow) << text;
   }
 }
 
 class NumberFromTextAccepts : public testing::TestWithParam<ReadCase> {};
 
-TEST_P(NumberFromTextAccepts, AWholeDecimalNumber) { EXPECT_EQ(NumberFromText(GetParam().text), GetParam().value); }
+TEST_P(NumberFromTextAccepts, AWholeDecimalNumber) {
+  EXPECT_EQ(NumberFromText(GetParam().text), GetParam().value);
+}
 
 INSTANTIATE_TEST_SUITE_P(
     Strict, NumberFromTextAccepts,
@@ -91,9 +95,29 @@ INSTANTIATE_TEST_SUITE_P(
     [](const testing::TestParamInfo<ReadCase>& info) { return std::string(info.param.name); });
 
 TEST(NumberFromText, RefusesAnythingButOneDecimalNumber) {
-  for (const std::string& text :
-       std::vector<std::string>{"", " ", "10%", "abc", ".", "1E", "1e+", "1 0", "\t1", "1\n", "1,5", "1.000,5", "&H10", "1D3", "1e5x",
-        "--1", "+", "1.2.3", "(1)", "$1", "1$", "- 1", std::string("1\0", 2)}) {
+  for (const std::string& text : std::vector<std::string>{"",
+                                                          " ",
+                                                          "10%",
+                                                          "abc",
+                                                          ".",
+                                                          "1E",
+                                                          "1e+",
+                                                          "1 0",
+                                                          "\t1",
+                                                          "1\n",
+                                                          "1,5",
+                                                          "1.000,5",
+                                                          "&H10",
+                                                          "1D3",
+                                                          "1e5x",
+                                                          "--1",
+                                                          "+",
+                                                          "1.2.3",
+                                                          "(1)",
+                                                          "$1",
+                                                          "1$",
+                                                          "- 1",
+                                                          std::string("1\0", 2)}) {
     EXPECT_EQ(CodeThrownBy([&] { NumberFromText(text); }), kTypeMismatch) << '"' << text << '"';
   }
 }
@@ -119,20 +143,23 @@ TEST_P(TextOfNumberWrites, FifteenSignificantDigits) {
 
 INSTANTIATE_TEST_SUITE_P(
     Writer, TextOfNumberWrites,
-    testing::Values(
-        WriteCase{"Fraction", 0.2, "0.2"}, WriteCase{"IntegerHasNoPoint", 1.0, "1"},
-        WriteCase{"Negative", -0.5, "-0.5"}, WriteCase{"Zero", 0.0, "0"}, WriteCase{"NegativeZero", -0.0, "0"},
-        WriteCase{"RoundedToFifteenDigits", 100 * 1.1051709180756477, "110.517091807565"},
-        WriteCase{"Third", 1.0 / 3, "0.333333333333333"}, WriteCase{"SumOfTenths", 0.1 + 0.2, "0.3"},
-        WriteCase{"TrailingIntegerZeros", 110, "110"}, WriteCase{"LargestPlain", 999999999999999, "999999999999999"},
-        WriteCase{"ExponentFormFrom1E15", 1e15, "1E+15"},
-        WriteCase{"SwitchesAfterRounding", 999999999999999.9, "1E+15"},
-        WriteCase{"LongMantissa", 123456789012345678.0, "1.23456789012346E+17"},
-        WriteCase{"LargestDouble", std::numeric_limits<double>::max(), "1.79769313486232E+308"},
-        WriteCase{"SmallestPlain", 0.00001, "0.00001"}, WriteCase{"SmallPlain", 0.000123, "0.000123"},
-        WriteCase{"ExponentFormBelow1E5", 0.000001, "1E-06"},
-        WriteCase{"NegativeSmall", -1.5e-7, "-1.5E-07"}, WriteCase{"ThreeExponentDigits", 1e-300, "1E-300"},
-        WriteCase{"Subnormal", kDenormMin, "4.94065645841247E-324"}),
+    testing::Values(WriteCase{"Fraction", 0.2, "0.2"}, WriteCase{"IntegerHasNoPoint", 1.0, "1"},
+                    WriteCase{"Negative", -0.5, "-0.5"}, WriteCase{"Zero", 0.0, "0"},
+                    WriteCase{"NegativeZero", -0.0, "0"},
+                    WriteCase{"RoundedToFifteenDigits", 100 * 1.1051709180756477, "110.517091807565"},
+                    WriteCase{"Third", 1.0 / 3, "0.333333333333333"},
+                    WriteCase{"SumOfTenths", 0.1 + 0.2, "0.3"}, WriteCase{"TrailingIntegerZeros", 110, "110"},
+                    WriteCase{"LargestPlain", 999999999999999, "999999999999999"},
+                    WriteCase{"ExponentFormFrom1E15", 1e15, "1E+15"},
+                    WriteCase{"SwitchesAfterRounding", 999999999999999.9, "1E+15"},
+                    WriteCase{"LongMantissa", 123456789012345678.0, "1.23456789012346E+17"},
+                    WriteCase{"LargestDouble", std::numeric_limits<double>::max(), "1.79769313486232E+308"},
+                    WriteCase{"SmallestPlain", 0.00001, "0.00001"},
+                    WriteCase{"SmallPlain", 0.000123, "0.000123"},
+                    WriteCase{"ExponentFormBelow1E5", 0.000001, "1E-06"},
+                    WriteCase{"NegativeSmall", -1.5e-7, "-1.5E-07"},
+                    WriteCase{"ThreeExponentDigits", 1e-300, "1E-300"},
+                    WriteCase{"Subnormal", kDenormMin, "4.94065645841247E-324"}),
     [](const testing::TestParamInfo<WriteCase>& info) { return std::string(info.param.name); });
 
 // What a field shows must read back as the value it shows: the nearest double
@@ -148,7 +175,8 @@ TEST(TextOfNumber, ReadsBackToTheValueItShows) {
     if (!std::isfinite(value)) continue;
     const std::string text = TextOfNumber(value);
     char expected[40];
-    const auto end = std::to_chars(expected, expected + sizeof expected, value, std::chars_format::scientific, 14);
+    const auto end =
+        std::to_chars(expected, expected + sizeof expected, value, std::chars_format::scientific, 14);
     double shown = 0;
     std::from_chars(expected, end.ptr, shown);
     ASSERT_EQ(ValueOfText(text), shown) << text;

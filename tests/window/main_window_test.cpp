@@ -1,0 +1,275 @@
+#include "main_window.h"
+
+#include <QAbstractButton>
+#include <QAccessible>
+#include <QApplication>
+#include <QClipboard>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+#include <QtTest>
+#include <memory>
+
+#include "window_description.h"
+
+using cotalia::ControlDescription;
+using cotalia::ControlKind;
+using cotalia::kControls;
+using cotalia::MainWindow;
+
+Q_DECLARE_METATYPE(const ControlDescription*)
+
+namespace {
+
+QString QStringOf(std::string_view utf8) {
+  return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
+
+QRect PixelRectOf(const ControlDescription& control) {
+  return {control.left / 15, control.top / 15, control.width / 15, control.height / 15};
+}
+
+// What a screen reader is told the widget is called.
+QString AnnouncedNameOf(QWidget* widget) {
+  QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(widget);
+  return accessible == nullptr ? QString() : accessible->text(QAccessible::Name);
+}
+
+}  // namespace
+
+class MainWindowTest : public QObject {
+  Q_OBJECT
+
+ private:
+  std::unique_ptr<MainWindow> window_;
+
+  template <typename Widget = QWidget>
+  Widget* control(const QString& name) {
+    auto* widget = window_->findChild<Widget*>(name);
+    if (widget == nullptr) qFatal("no control %s", qPrintable(name));
+    return widget;
+  }
+
+  // Types into a box as a user does: click it, select what it holds, type.
+  void type(const QString& box, const QString& text) {
+    QLineEdit* edit = control<QLineEdit>(box);
+    QTest::mouseClick(edit, Qt::LeftButton);
+    QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(edit, text);
+  }
+
+  void click(const QString& button) { QTest::mouseClick(control<QPushButton>(button), Qt::LeftButton); }
+
+  QString textOf(const QString& box) { return control<QLineEdit>(box)->text(); }
+
+ private slots:
+  void init() {
+    window_ = std::make_unique<MainWindow>();
+    window_->show();
+    QVERIFY(QTest::qWaitForWindowActive(window_.get()));
+  }
+
+  void cleanup() { window_.reset(); }
+
+  void windowHasItsCaptionAndClientArea() {
+    QCOMPARE(window_->objectName(), QStringLiteral("Form1"));
+    QCOMPARE(window_->windowTitle(),
+             QStringLiteral("  www.cotalia.example:::::Simulador:::::Cotalia:::::Acciones"));
+    QCOMPARE(window_->size(), QSize(751, 314));
+    QVERIFY(!window_->windowIcon().isNull());
+    QCOMPARE(window_->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly).size(), 27);
+  }
+
+  void controlMatchesItsDescription_data() {
+    QTest::addColumn<const ControlDescription*>("description");
+    for (const ControlDescription& c : kControls) {
+      QTest::newRow(std::string(c.name).c_str()) << &c;
+    }
+  }
+
+  void controlMatchesItsDescription() {
+    QFETCH(const ControlDescription*, description);
+    QWidget* widget = control(QStringOf(description->name));
+    QCOMPARE(widget->geometry(), PixelRectOf(*description));
+    QVERIFY(widget->isVisible());
+    const QString caption = QStringOf(description->caption);
+    switch (description->kind) {
+      case ControlKind::Label: {
+        auto* label = qobject_cast<QLabel*>(widget);
+        QVERIFY(label != nullptr);
+        QCOMPARE(label->text(), caption);
+        QCOMPARE(label->alignment(), Qt::AlignCenter);
+        QCOMPARE(label->focusPolicy(), Qt::NoFocus);
+        break;
+      }
+      case ControlKind::TextBox: {
+        auto* edit = qobject_cast<QLineEdit*>(widget);
+        QVERIFY(edit != nullptr);
+        QCOMPARE(edit->text(), QStringLiteral(" "));
+        QVERIFY(!edit->isReadOnly());
+        break;
+      }
+      case ControlKind::Button:
+        QVERIFY(qobject_cast<QPushButton*>(widget) != nullptr);
+        QCOMPARE(qobject_cast<QPushButton*>(widget)->text(), caption);
+        QCOMPARE(AnnouncedNameOf(widget), caption);
+        break;
+    }
+  }
+
+  void textBoxesAreNamedByTheirLabels() {
+    const QStringList names = {"Valor Actual",  "Rendimiento",   "Volatilidad",     "Tiempo",
+                               "Precio Minimo", "Precio Maximo", "Precio Esperado", "Variacion esperada",
+                               "Media Dn",      "Volatilidad Dn"};
+    for (int i = 0; i < names.size(); ++i) {
+      QCOMPARE(AnnouncedNameOf(control(QStringLiteral("Text%1").arg(i + 1))), names[i]);
+    }
+  }
+
+  void tabVisitsTheControlsInOrder() {
+    const QStringList forward = {"Text2",    "Text3",    "Text4",    "Text5",    "Text6",    "Text7",
+                                 "Text8",    "Command1", "Command2", "Command3", "Command4", "Command5",
+                                 "Command6", "Text9",    "Text10",   "Command7", "Text1"};
+    QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("Text1"));
+    for (const QString& expected : forward) {
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+      QCOMPARE(QApplication::focusWidget()->objectName(), expected);
+    }
+    for (auto it = forward.rbegin() + 1; it != forward.rend(); ++it) {
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+      QCOMPARE(QApplication::focusWidget()->objectName(), *it);
+    }
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+    QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("Text1"));
+  }
+
+  void buttonsComputeTheWorkedExample_data() {
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("result");
+    QTest::newRow("Media Dn") << "Command1"
+                              << "Text9"
+                              << "4.68517018598809";
+    QTest::newRow("Vol Dn") << "Command2"
+                            << "Text10"
+                            << "0.2";
+    QTest::newRow("Precio Minimo") << "Command3"
+                                   << "Text5"
+                                   << "73.1981528228311";
+    QTest::newRow("Precio Maximo") << "Command4"
+                                   << "Text6"
+                                   << "160.319738372657";
+    QTest::newRow("Precio Esperado") << "Command5"
+                                     << "Text7"
+                                     << "110.517091807565";
+    QTest::newRow("Volatilidad Esperada") << "Command6"
+                                          << "Text8"
+                                          << "22.3263055970384";
+  }
+
+  // Each row presses the buttons up to its own from left to right, since the
+  // band reads what the first two wrote.
+  void buttonsComputeTheWorkedExample() {
+    QFETCH(QString, button);
+    QFETCH(QString, field);
+    QFETCH(QString, result);
+    type("Text1", "100");
+    type("Text2", "10");
+    type("Text3", "20");
+    type("Text4", "12");
+    for (int i = 1; i <= button.mid(7).toInt(); ++i) click(QStringLiteral("Command%1").arg(i));
+    QCOMPARE(textOf(field), result);
+  }
+
+  void borrarEmptiesEveryField() {
+    type("Text1", "100");
+    click("Command2");
+    QCOMPARE(textOf("Text10"), QStringLiteral("0"));
+    click("Command7");
+    for (int i = 1; i <= 10; ++i) QCOMPARE(textOf(QStringLiteral("Text%1").arg(i)), QString());
+  }
+
+  void aLongTextIsKeptWhole() {
+    const QString longText = QString(100000 - 3, '0') + "100";
+    QApplication::clipboard()->setText(longText);
+    QLineEdit* price = control<QLineEdit>("Text1");
+    QTest::mouseClick(price, Qt::LeftButton);
+    QTest::keyClick(price, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(price, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(price->text(), longText);
+    type("Text2", "10");
+    type("Text4", "12");
+    click("Command5");
+    QCOMPARE(textOf("Text7"), QStringLiteral("110.517091807565"));
+  }
+
+  void closingEndsTheProgramWithSuccess() {
+    QTimer::singleShot(0, window_.get(), [this] { window_->close(); });
+    QCOMPARE(QApplication::exec(), 0);
+  }
+
+  void aFailedActionIsReportedAndEndsTheProgram_data() {
+    QTest::addColumn<QStringList>("typed");  // box, text, box, text, ...
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<int>("code");
+    QTest::newRow("fresh window, Media Dn") << QStringList{} << "Command1"
+                                            << "Text9" << 13;
+    QTest::newRow("zero price, Media Dn")
+        << QStringList{"Text1", "0", "Text2", "10", "Text3", "20", "Text4", "12"} << "Command1"
+        << "Text9" << 5;
+    QTest::newRow("negative horizon, Vol Dn") << QStringList{"Text3", "20", "Text4", "-12"} << "Command2"
+                                              << "Text10" << 5;
+    QTest::newRow("overflow, Precio Maximo") << QStringList{"Text9", "1000", "Text10", "0"} << "Command4"
+                                             << "Text6" << 6;
+  }
+
+  void aFailedActionIsReportedAndEndsTheProgram() {
+    QFETCH(QStringList, typed);
+    QFETCH(QString, button);
+    QFETCH(QString, field);
+    QFETCH(int, code);
+    for (int i = 0; i + 1 < typed.size(); i += 2) type(typed[i], typed[i + 1]);
+    const QString before = textOf(field);
+
+    QString reportText;
+    QString reportTitle;
+    QString fieldDuringReport;
+    QTimer dismisser;
+    dismisser.setInterval(10);
+    connect(&dismisser, &QTimer::timeout, [&] {
+      auto* report = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      if (report == nullptr) return;
+      dismisser.stop();
+      reportText = report->text();
+      reportTitle = report->windowTitle();
+      fieldDuringReport = textOf(field);
+      QCOMPARE(report->buttons().size(), 1);
+      QTest::mouseClick(report->buttons().front(), Qt::LeftButton);
+    });
+    dismisser.start();
+    QTimer::singleShot(0, window_.get(), [&] { click(button); });
+    QCOMPARE(QApplication::exec(), cotalia::kFailedExitStatus);
+
+    QVERIFY2(reportText.contains(QStringLiteral("'%1'").arg(code)), qPrintable(reportText));
+    QVERIFY(reportText.contains(QStringOf(cotalia::DescriptionOfCode(code))));
+    QCOMPARE(reportTitle, QApplication::applicationName());
+    QCOMPARE(fieldDuringReport, before);
+    QCOMPARE(textOf(field), before);
+
+    // The program is ending: a later click on "Borrar" clears nothing.
+    click("Command7");
+    QVERIFY(!textOf("Text1").isEmpty());
+  }
+};
+
+int main(int argc, char** argv) {
+  QApplication application(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("Cotalia"));
+  MainWindowTest test;
+  return QTest::qExec(&test, argc, argv);
+}
+
+#include "main_window_test.moc"

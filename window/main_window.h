@@ -1,0 +1,36 @@
+// Form1 on Qt Widgets, built from the window description table. A click on a
+// button reaches buttonClicked, which hands the button's action to the
+// ActionRunner; the action reads and writes the text boxes through this
+// window's FieldAccess, and a failed action ends in ShowAndEnd: a message box,
+// then the end of the program.
+#pragma once
+
+#include <QWidget>
+#include <array>
+
+#include "error_report.h"
+#include "simulator_actions.h"
+#include "wiring.h"
+
+class QLineEdit;
+
+namespace cotalia {
+
+class MainWindow : public QWidget, public FieldAccess, public ErrorReport {
+  Q_OBJECT
+
+ public:
+  MainWindow();
+
+  std::string GetFieldText(Field field) override;
+  void SetFieldText(Field field, std::string_view text) override;
+  void ShowAndEnd(const RunTimeError& error) override;
+
+ private:
+  void buttonClicked(Action action);
+
+  std::array<QLineEdit*, kFieldCount> textBoxes_{};
+  ActionRunner runner_{*this, *this};
+};
+
+}  // namespace cotalia
