@@ -88,12 +88,16 @@ MainWindow::MainWindow() {
 std::string MainWindow::GetFieldText(Field field) { return textBoxes_[IndexOf(field)]->text().toStdString(); }
 
 void MainWindow::SetFieldText(Field field, std::string_view text) {
-  textBoxes_[IndexOf(field)]->setText(QStringOf(text));
+  QLineEdit* textBox = textBoxes_[IndexOf(field)];
+  textBox->setText(QStringOf(text));
+  // A result is wider than its box: show its leading digits, not its tail.
+  textBox->setCursorPosition(0);
 }
 
 void MainWindow::ShowAndEnd(const RunTimeError& error) {
   QMessageBox report(QMessageBox::Critical, QApplication::applicationName(), QStringOf(ReportTextOf(error)),
-                     QMessageBox::Ok, this);
+                     QMessageBox::NoButton, this);
+  report.addButton(QStringLiteral("Aceptar"), QMessageBox::AcceptRole);
   report.exec();
   QCoreApplication::exit(kFailedExitStatus);
 }

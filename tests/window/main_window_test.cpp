@@ -181,6 +181,7 @@ class MainWindowTest : public QObject {
     type("Text4", "12");
     for (int i = 1; i <= button.mid(7).toInt(); ++i) click(QStringLiteral("Command%1").arg(i));
     QCOMPARE(textOf(field), result);
+    QCOMPARE(control<QLineEdit>(field)->cursorPosition(), 0);  // the leading digits are in view
   }
 
   void borrarEmptiesEveryField() {
@@ -247,6 +248,7 @@ class MainWindowTest : public QObject {
       reportTitle = report->windowTitle();
       fieldDuringReport = textOf(field);
       QCOMPARE(report->buttons().size(), 1);
+      QCOMPARE(report->buttons().front()->text(), QStringLiteral("Aceptar"));
       QTest::mouseClick(report->buttons().front(), Qt::LeftButton);
     });
     dismisser.start();
