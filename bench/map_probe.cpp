@@ -52,7 +52,8 @@ Run TimeOneStart(xcb_connection_t* connection, xcb_window_t root, const char* pr
                         reinterpret_cast<xcb_map_notify_event_t*>(event)->override_redirect == 0;
     std::free(event);
     if (mapped) {
-      milliseconds = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+      milliseconds =
+          std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
       break;
     }
   }
@@ -86,7 +87,8 @@ int main(int argc, char** argv) {
 
   std::vector<std::vector<double>> times(programs.size());
   std::vector<std::vector<double>> memory(programs.size());
-  for (std::size_t i = 0; i < programs.size(); ++i) TimeOneStart(connection, root, programs[i]);  // warm caches
+  for (std::size_t i = 0; i < programs.size(); ++i)
+    TimeOneStart(connection, root, programs[i]);  // warm caches
   for (int run = 0; run < runs; ++run) {
     for (std::size_t i = 0; i < programs.size(); ++i) {
       const Run result = TimeOneStart(connection, root, programs[i]);
@@ -100,7 +102,8 @@ int main(int argc, char** argv) {
   for (std::size_t i = 0; i < programs.size(); ++i) {
     const double time = Median(times[i]);
     const double peak = Median(memory[i]);
-    std::printf("%-40s %10.1f %8.2f %12.1f %8.2f\n", programs[i], time, time / baseTime, peak, peak / baseMemory);
+    std::printf("%-40s %10.1f %8.2f %12.1f %8.2f\n", programs[i], time, time / baseTime, peak,
+                peak / baseMemory);
   }
   xcb_disconnect(connection);
   return 0;

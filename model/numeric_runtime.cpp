@@ -1,5 +1,6 @@
 #include "numeric_runtime.h"
 
+#include <algorithm>
 #include <array>
 #include <cfenv>
 #include <charconv>
@@ -8,6 +9,8 @@
 #include <limits>
 #include <optional>
 #include <utility>
+
+#include "elementary_functions.h"
 
 namespace cotalia {
 
@@ -45,78 +48,105 @@ struct DecimalText {
   // the number rounds to.
   std::int64_t exponent = 0;
   std::size_t end = 0;  // one past the last character that belongs to the number
+  // The number as written, when std::from_chars reads that spelling as it
+  // stands: no plus sign, E for the exponent letter, a short exponent.
+  std::optional<std::string_view> charsSpelling;
 };
 
 constexpr std::int64_t kExponentLimit = 1'000'000'000'000;
 
-std::size_t SkipDigits(std::string_view text, std::size_t pos) {
-  while (pos < text.size() && IsDigit(text[pos])) ++pos;
-  return pos;
-}
+enum class ExponentLetters { EOnly, EOrD };
 
 // Reads the longest decimal number at the start of text: sign, digits, an
 // optional point with digits, and an optional exponent. An exponent letter
-// without digits after it is not part of the number. Returns nothing when no
-// mantissa digit was read.
-std::optional<DecimalText> ScanDecimal(std::string_view text, std::string_view exponentLetters) {
-  DecimalText number;
-  std::size_t pos = 0;
-  if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) {
-    number.negative = text[pos] == '-';
+// without digits after it is not part of the number. Returns false when no
+// mantissa digit was read. (It fills `number` in place: building it locally and
+// returning a copy stalls on store forwarding and doubles the reader's time.)
+bool ScanDecimal(std::string_view text, ExponentLetters letters, DecimalText& number) {
+  const char* const begin = text.data();
+  const char* const end = begin + text.size();
+  const auto skipDigits = [end](const char* from) {
+    while (from != end && IsDigit(*from)) ++from;
+    return from;
+  };
+  number = DecimalText{};
+  const char* pos = begin;
+  bool fromCharsReadsIt = true;
+  if (pos != end && (*pos == '+' || *pos == '-')) {
+    number.negative = *pos == '-';
+    fromCharsReadsIt = number.negative;
     ++pos;
   }
-  const std::size_t integerEnd = SkipDigits(text, pos);
-  number.integerDigits = text.substr(pos, integerEnd - pos);
+  const char* integerEnd = skipDigits(pos);
+  number.integerDigits = std::string_view(pos, static_cast<std::size_t>(integerEnd - pos));
   pos = integerEnd;
-  if (pos < text.size() && text[pos] == '.') {
-    const std::size_t fractionEnd = SkipDigits(text, pos + 1);
-    number.fractionDigits = text.substr(pos + 1, fractionEnd - pos - 1);
+  if (pos != end && *pos == '.') {
+    const char* fractionEnd = skipDigits(pos + 1);
+    number.fractionDigits = std::string_view(pos + 1, static_cast<std::size_t>(fractionEnd - pos - 1));
     pos = fractionEnd;
   }
-  if (number.integerDigits.empty() && number.fractionDigits.empty()) return std::nullopt;
-  number.end = pos;
+  if (number.integerDigits.empty() && number.fractionDigits.empty()) return false;
+  number.end = static_cast<std::size_t>(pos - begin);
 
-  if (pos < text.size() && exponentLetters.find(text[pos]) != std::string_view::npos) {
-    std::size_t digitsStart = pos + 1;
+  const bool isE = pos != end && (*pos == 'E' || *pos == 'e');
+  const bool isD = pos != end && letters == ExponentLetters::EOrD && (*pos == 'D' || *pos == 'd');
+  if (isE || isD) {
+    const char* digitsStart = pos + 1;
     bool negativeExponent = false;
-    if (digitsStart < text.size() && (text[digitsStart] == '+' || text[digitsStart] == '-')) {
-      negativeExponent = text[digitsStart] == '-';
+    if (digitsStart != end && (*digitsStart == '+' || *digitsStart == '-')) {
+      negativeExponent = *digitsStart == '-';
       ++digitsStart;
     }
-    const std::size_t digitsEnd = SkipDigits(text, digitsStart);
-    if (digitsEnd > digitsStart) {
+    const char* digitsEnd = skipDigits(digitsStart);
+    if (digitsEnd != digitsStart) {
       std::int64_t exponent = 0;
-      for (std::size_t i = digitsStart; i < digitsEnd && exponent < kExponentLimit; ++i) {
-        exponent = exponent * 10 + (text[i] - '0');
+      for (const char* digit = digitsStart; digit != digitsEnd && exponent < kExponentLimit; ++digit) {
+        exponent = exponent * 10 + (*digit - '0');
       }
-      exponent = std::min(exponent, kExponentLimit);
-      number.exponent = negativeExponent ? -exponent : exponent;
-      number.end = digitsEnd;
+      number.exponent =
+          negativeExponent ? -std::min(exponent, kExponentLimit) : std::min(exponent, kExponentLimit);
+      number.end = static_cast<std::size_t>(digitsEnd - begin);
+      // from_chars knows no D, and very long exponents go the careful way.
+      fromCharsReadsIt = fromCharsReadsIt && isE && digitsEnd - digitsStart <= 5;
     }
   }
-  return number;
+  if (fromCharsReadsIt) number.charsSpelling = std::string_view(begin, number.end);
+  return true;
 }
 
 // The nearest double to the number; kOverflow beyond the double range, and a
 // signed zero below the smallest subnormal.
 double DoubleOfDecimal(const DecimalText& number) {
-  const std::size_t firstSignificant = number.integerDigits.find_first_not_of('0');
-  const std::size_t fractionLeadingZeros = number.fractionDigits.find_first_not_of('0');
   const double zero = number.negative ? -0.0 : 0.0;
-  if (firstSignificant == std::string_view::npos && fractionLeadingZeros == std::string_view::npos) {
-    return zero;
-  }
-  // Decimal exponent of the leading significant digit, used only to tell an
+  // Decimal exponent of the leading significant digit, which tells an
   // overflow from an underflow when the conversion reports either.
-  const std::int64_t magnitude =
-      firstSignificant != std::string_view::npos
-          ? static_cast<std::int64_t>(number.integerDigits.size() - firstSignificant) - 1 + number.exponent
-          : -static_cast<std::int64_t>(fractionLeadingZeros) - 1 + number.exponent;
-  if (magnitude > 400) throw RunTimeError(kOverflow);
-  if (magnitude < -400) return zero;
+  const auto magnitude = [&number]() -> std::optional<std::int64_t> {
+    const std::size_t firstSignificant = number.integerDigits.find_first_not_of('0');
+    if (firstSignificant != std::string_view::npos) {
+      return static_cast<std::int64_t>(number.integerDigits.size() - firstSignificant) - 1 + number.exponent;
+    }
+    const std::size_t leadingZeros = number.fractionDigits.find_first_not_of('0');
+    if (leadingZeros == std::string_view::npos) return std::nullopt;  // zero
+    return -static_cast<std::int64_t>(leadingZeros) - 1 + number.exponent;
+  };
+  const auto outOfRange = [&]() {
+    const std::optional<std::int64_t> leading = magnitude();
+    if (leading && *leading > 0) throw RunTimeError(kOverflow);
+    return zero;
+  };
 
-  // std::from_chars rounds correctly and ignores the locale; it is handed the
-  // digits in its own spelling.
+  // std::from_chars rounds correctly and ignores the locale.
+  double value = 0;
+  if (number.charsSpelling) {
+    const std::string_view spelling = *number.charsSpelling;
+    const auto result = std::from_chars(spelling.data(), spelling.data() + spelling.size(), value);
+    return result.ec == std::errc::result_out_of_range ? outOfRange() : value;
+  }
+
+  const std::optional<std::int64_t> leading = magnitude();
+  if (!leading) return zero;
+  if (*leading > 400) throw RunTimeError(kOverflow);
+  if (*leading < -400) return zero;
   std::string spelled;
   spelled.reserve(number.integerDigits.size() + number.fractionDigits.size() + 24);
   if (number.negative) spelled += '-';
@@ -125,14 +155,8 @@ double DoubleOfDecimal(const DecimalText& number) {
   spelled += number.fractionDigits;
   spelled += 'e';
   spelled += std::to_string(number.exponent);
-
-  double value = 0;
-  const auto [ptr, ec] = std::from_chars(spelled.data(), spelled.data() + spelled.size(), value);
-  if (ec == std::errc::result_out_of_range) {
-    if (magnitude > 0) throw RunTimeError(kOverflow);
-    return zero;
-  }
-  return value;
+  const auto result = std::from_chars(spelled.data(), spelled.data() + spelled.size(), value);
+  return result.ec == std::errc::result_out_of_range ? outOfRange() : value;
 }
 
 // "&H" and "&O" integers. Values up to 16 bits are read as a signed 16-bit
@@ -166,16 +190,20 @@ bool IsLenientBlank(char c) { return c == ' ' || c == '\t' || c == '\n'; }
 }  // namespace
 
 double ValueOfText(std::string_view text) {
-  std::string compact;
-  compact.reserve(text.size());
-  for (const char c : text) {
-    if (!IsLenientBlank(c)) compact += c;
+  std::string withoutBlanks;
+  std::string_view compact = text;
+  if (std::any_of(text.begin(), text.end(), IsLenientBlank)) {
+    withoutBlanks.reserve(text.size());
+    for (const char c : text) {
+      if (!IsLenientBlank(c)) withoutBlanks += c;
+    }
+    compact = withoutBlanks;
   }
   if (const std::optional<double> radixValue = ScanRadixInteger(compact)) return *radixValue;
   // D is taken as an exponent letter too, as in numbers typed on the
   // calculator's home platform ("1D3" is 1000).
-  const std::optional<DecimalText> number = ScanDecimal(compact, "EeDd");
-  return number ? DoubleOfDecimal(*number) : 0.0;
+  DecimalText number;
+  return ScanDecimal(compact, ExponentLetters::EOrD, number) ? DoubleOfDecimal(number) : 0.0;
 }
 
 double NumberFromText(std::string_view text) {
@@ -184,44 +212,57 @@ double NumberFromText(std::string_view text) {
   const std::string_view trimmed = text.substr(first, text.find_last_not_of(' ') - first + 1);
   // A point needs a digit on one side only: ".5" and "5." are both numbers,
   // as a user who types them means them to be; "." alone is not.
-  const std::optional<DecimalText> number = ScanDecimal(trimmed, "Ee");
-  if (!number || number->end != trimmed.size()) throw RunTimeError(kTypeMismatch);
-  return DoubleOfDecimal(*number);
+  DecimalText number;
+  if (!ScanDecimal(trimmed, ExponentLetters::EOnly, number) || number.end != trimmed.size()) {
+    throw RunTimeError(kTypeMismatch);
+  }
+  return DoubleOfDecimal(number);
 }
+
+namespace {
+
+// The value rounded to 15 significant digits from its exact binary value, as
+// "-d.dddddddddddddde+x" in the buffer; gives the length.
+std::size_t FifteenDigits(double value, std::array<char, 40>& buffer) {
+  const auto result =
+      std::to_chars(buffer.data(), buffer.data() + buffer.size(), value, std::chars_format::scientific, 14);
+  return static_cast<std::size_t>(result.ptr - buffer.data());
+}
+
+}  // namespace
 
 std::string TextOfNumber(double value) {
   if (std::isnan(value)) return "nan";
   if (std::isinf(value)) return value < 0 ? "-inf" : "inf";
   if (value == 0) return "0";
 
-  // Fifteen significant digits, rounded from the exact binary value:
-  // "-d.dddddddddddddde+x".
   std::array<char, 40> buffer{};
-  const auto result =
-      std::to_chars(buffer.data(), buffer.data() + buffer.size(), value, std::chars_format::scientific, 14);
-  const std::string_view rounded(buffer.data(), static_cast<std::size_t>(result.ptr - buffer.data()));
+  const std::string_view rounded(buffer.data(), FifteenDigits(value, buffer));
   const bool negative = rounded.front() == '-';
-  const std::size_t mantissaStart = negative ? 1 : 0;
   const std::size_t exponentMark = rounded.find('e');
-  std::string digits;
-  for (std::size_t i = mantissaStart; i < exponentMark; ++i) {
-    if (rounded[i] != '.') digits += rounded[i];
+  std::array<char, 16> digits{};
+  std::size_t digitCount = 0;
+  for (std::size_t i = negative ? 1 : 0; i < exponentMark; ++i) {
+    if (rounded[i] != '.') digits[digitCount++] = rounded[i];
   }
-  digits.erase(digits.find_last_not_of('0') + 1);
+  while (digitCount > 1 && digits[digitCount - 1] == '0') --digitCount;
+  const std::string_view significant(digits.data(), digitCount);
   int exponent = 0;
   const std::string_view exponentText = rounded.substr(exponentMark + 1);
   std::from_chars(exponentText.data() + (exponentText.front() == '+' ? 1 : 0),
                   exponentText.data() + exponentText.size(), exponent);
 
-  std::string text = negative ? "-" : "";
+  std::string text;
+  text.reserve(32);
+  if (negative) text += '-';
   // Plain form from 1E-5 up to the last value below 1E+15, exponent form
   // outside: the same switch points as C's %g with 15 digits, which keeps
   // small rates readable (0.00012) without long runs of zeros.
   if (exponent >= 15 || exponent < -5) {
-    text += digits.front();
-    if (digits.size() > 1) {
+    text += significant.front();
+    if (significant.size() > 1) {
       text += '.';
-      text.append(digits, 1);
+      text += significant.substr(1);
     }
     text += exponent < 0 ? "E-" : "E+";
     const int magnitude = exponent < 0 ? -exponent : exponent;
@@ -230,30 +271,39 @@ std::string TextOfNumber(double value) {
   } else if (exponent < 0) {
     text += "0.";
     text.append(static_cast<std::size_t>(-exponent - 1), '0');
-    text += digits;
+    text += significant;
   } else {
     const auto integerLength = static_cast<std::size_t>(exponent) + 1;
-    if (digits.size() <= integerLength) {
-      text += digits;
-      text.append(integerLength - digits.size(), '0');
+    if (significant.size() <= integerLength) {
+      text += significant;
+      text.append(integerLength - significant.size(), '0');
     } else {
-      text.append(digits, 0, integerLength);
+      text += significant.substr(0, integerLength);
       text += '.';
-      text.append(digits, integerLength);
+      text += significant.substr(integerLength);
     }
   }
   return text;
 }
 
-double RoundThroughDisplay(double value) { return ValueOfText(TextOfNumber(value)); }
+// Reads the writer's 15 digits back without spelling them out as the field
+// would: the same decimal number, so the same nearest double. Zero is
+// positive, as the writer shows it.
+double RoundThroughDisplay(double value) {
+  if (value == 0 || !std::isfinite(value)) return ValueOfText(TextOfNumber(value));
+  std::array<char, 40> buffer{};
+  double rounded = 0;
+  std::from_chars(buffer.data(), buffer.data() + FifteenDigits(value, buffer), rounded);
+  return rounded;
+}
 
 double NaturalLog(double x) {
   if (!(x > 0)) throw RunTimeError(kInvalidCall);
-  return std::log(x);
+  return CorrectlyRoundedLog(x);
 }
 
 double Exponential(double x) {
-  const double result = std::exp(x);
+  const double result = CorrectlyRoundedExp(x);
   if (!std::isfinite(result)) throw RunTimeError(kOverflow);
   return result;
 }
@@ -271,7 +321,12 @@ double Power(double base, double exponent) {
   throw RunTimeError(kInvalidCall);
 }
 
-void ClearFloat() { std::feclearexcept(FE_ALL_EXCEPT); }
+// Only the three flags that a check reports need clearing, and they are seldom
+// set: testing them is much cheaper than clearing the whole environment.
+void ClearFloat() {
+  constexpr int kReported = FE_INVALID | FE_DIVBYZERO | FE_OVERFLOW;
+  if (std::fetestexcept(kReported) != 0) std::feclearexcept(kReported);
+}
 
 void CheckFloat(std::initializer_list<double> guarded) {
   const int raised = std::fetestexcept(FE_INVALID | FE_DIVBYZERO | FE_OVERFLOW);

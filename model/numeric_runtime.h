@@ -72,7 +72,8 @@ double Exponential(double x);
 // pow() whose last digit differs between platforms.
 double Power(double base, double exponent);
 
-// Clears the floating-point status flags. Called after every field access, so
+// Clears the floating-point flags that CheckFloat reports. Called after every
+// field access, so
 // that the next check covers only what was computed since.
 void ClearFloat();
 

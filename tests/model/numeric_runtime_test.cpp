@@ -181,6 +181,7 @@ TEST(TextOfNumber, ReadsBackToTheValueItShows) {
     std::from_chars(expected, end.ptr, shown);
     ASSERT_EQ(ValueOfText(text), shown) << text;
     ASSERT_EQ(TextOfNumber(ValueOfText(text)), text);
+    ASSERT_EQ(RoundThroughDisplay(value), ValueOfText(text)) << text;
   }
 }
 
@@ -188,6 +189,7 @@ TEST(RoundThroughDisplay, KeepsTheDigitsAFieldShows) {
   EXPECT_EQ(RoundThroughDisplay(0.05), 0.05);
   EXPECT_EQ(RoundThroughDisplay(1.0 / 3), 0.333333333333333);
   EXPECT_EQ(RoundThroughDisplay(0.1 + 0.2), 0.3);
+  EXPECT_FALSE(std::signbit(RoundThroughDisplay(-0.0)));
 }
 
 TEST(Functions, DomainAndRange) {

@@ -1,0 +1,175 @@
+// The model's speed beside the standard library's, on the same inputs.
+// Reproduce: cmake --preset release && cmake --build --preset release &&
+//   build/release/bench/cotalia_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
+#include <benchmark/benchmark.h>
+
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "elementary_functions.h"
+#include "numeric_runtime.h"
+#include "simulator_actions.h"
+
+namespace {
+
+using namespace cotalia;
+
+constexpr std::size_t kInputs = 1024;
+
+// The exponents the calculator meets: log prices, growth and band exponents.
+const std::vector<double>& ExpInputs() {
+  static const std::vector<double> inputs = [] {
+    std::mt19937_64 random(1);
+    std::uniform_real_distribution<double> exponent(-5, 12);
+    std::vector<double> values(kInputs);
+    for (double& value : values) value = exponent(random);
+    return values;
+  }();
+  return inputs;
+}
+
+// Share prices from a cent to a million.
+const std::vector<double>& LogInputs() {
+  static const std::vector<double> inputs = [] {
+    std::mt19937_64 random(2);
+    std::uniform_real_distribution<double> magnitude(-2, 6);
+    std::vector<double> values(kInputs);
+    for (double& value : values) value = std::pow(10.0, magnitude(random));
+    return values;
+  }();
+  return inputs;
+}
+
+template <double (*Function)(double)>
+void RunOver(benchmark::State& state, const std::vector<double>& inputs) {
+  std::size_t i = 0;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(Function(inputs[i]));
+    i = (i + 1) % kInputs;
+  }
+}
+
+double StdExp(double x) { return std::exp(x); }
+double StdLog(double x) { return std::log(x); }
+
+void BM_Exponential(benchmark::State& state) { RunOver<CorrectlyRoundedExp>(state, ExpInputs()); }
+void BM_StdExp(benchmark::State& state) { RunOver<StdExp>(state, ExpInputs()); }
+void BM_NaturalLog(benchmark::State& state) { RunOver<CorrectlyRoundedLog>(state, LogInputs()); }
+void BM_StdLog(benchmark::State& state) { RunOver<StdLog>(state, LogInputs()); }
+
+// Texts as users type them and as the fields show results.
+const std::vector<std::string>& Texts() {
+  static const std::vector<std::string> texts = {"100",
+                                                 "10",
+                                                 "20",
+                                                 "12",
+                                                 "4.68517018598809",
+                                                 "0.2",
+                                                 "73.1981528228311",
+                                                 "-2.5E1",
+                                                 "0.05",
+                                                 "1E+15",
+                                                 "22.3263055970384",
+                                                 "50"};
+  return texts;
+}
+
+void BM_ValueOfText(benchmark::State& state) {
+  std::size_t i = 0;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(ValueOfText(Texts()[i]));
+    i = (i + 1) % Texts().size();
+  }
+}
+
+void BM_NumberFromText(benchmark::State& state) {
+  std::size_t i = 0;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(NumberFromText(Texts()[i]));
+    i = (i + 1) % Texts().size();
+  }
+}
+
+void BM_StdFromChars(benchmark::State& state) {
+  std::size_t i = 0;
+  for (auto _ : state) {
+    const std::string& text = Texts()[i];
+    double value = 0;
+    std::from_chars(text.data(), text.data() + text.size(), value);
+    benchmark::DoNotOptimize(value);
+    i = (i + 1) % Texts().size();
+  }
+}
+
+void BM_TextOfNumber(benchmark::State& state) {
+  std::size_t i = 0;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(TextOfNumber(ExpInputs()[i]));
+    i = (i + 1) % kInputs;
+  }
+}
+
+// The same 15 significant digits, without the field's spelling.
+void BM_StdToChars(benchmark::State& state) {
+  std::size_t i = 0;
+  std::array<char, 40> buffer{};
+  for (auto _ : state) {
+    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), ExpInputs()[i],
+                                      std::chars_format::general, 15);
+    benchmark::DoNotOptimize(std::string(buffer.data(), result.ptr));
+    i = (i + 1) % kInputs;
+  }
+}
+
+// The worked example, with the log mean and deviation already in place for
+// the band.
+InMemoryFields ExampleFields() {
+  InMemoryFields fields;
+  fields.SetFieldText(Field::Text1, "100");
+  fields.SetFieldText(Field::Text2, "10");
+  fields.SetFieldText(Field::Text3, "20");
+  fields.SetFieldText(Field::Text4, "12");
+  fields.SetFieldText(Field::Text9, "4.68517018598809");
+  fields.SetFieldText(Field::Text10, "0.2");
+  return fields;
+}
+
+template <void (*Action)(FieldAccess&)>
+void RunAction(benchmark::State& state) {
+  InMemoryFields fields = ExampleFields();
+  for (auto _ : state) {
+    Action(fields);
+    benchmark::ClobberMemory();
+  }
+}
+
+void BM_ComputeLogMean(benchmark::State& state) { RunAction<ComputeLogMean>(state); }
+void BM_ComputeLogDeviation(benchmark::State& state) { RunAction<ComputeLogDeviation>(state); }
+void BM_ComputeMinimumPrice(benchmark::State& state) { RunAction<ComputeMinimumPrice>(state); }
+void BM_ComputeMaximumPrice(benchmark::State& state) { RunAction<ComputeMaximumPrice>(state); }
+void BM_ComputeExpectedPrice(benchmark::State& state) { RunAction<ComputeExpectedPrice>(state); }
+void BM_ComputePriceDeviation(benchmark::State& state) { RunAction<ComputePriceDeviation>(state); }
+
+}  // namespace
+
+BENCHMARK(BM_Exponential);
+BENCHMARK(BM_StdExp);
+BENCHMARK(BM_NaturalLog);
+BENCHMARK(BM_StdLog);
+BENCHMARK(BM_ValueOfText);
+BENCHMARK(BM_NumberFromText);
+BENCHMARK(BM_StdFromChars);
+BENCHMARK(BM_TextOfNumber);
+BENCHMARK(BM_StdToChars);
+BENCHMARK(BM_ComputeLogMean);
+BENCHMARK(BM_ComputeLogDeviation);
+BENCHMARK(BM_ComputeMinimumPrice);
+BENCHMARK(BM_ComputeMaximumPrice);
+BENCHMARK(BM_ComputeExpectedPrice);
+BENCHMARK(BM_ComputePriceDeviation);
+
+BENCHMARK_MAIN();

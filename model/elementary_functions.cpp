@@ -1,0 +1,399 @@
+#include "elementary_functions.h"
+
+#include <array>
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <optional>
+
+#include "wide_fixed.h"
+
+namespace cotalia {
+
+namespace {
+
+// ---- Double-double arithmetic, exact error terms without fused multiply-add.
+
+struct DoubleDouble {
+  double hi;
+  double lo;
+};
+
+DoubleDouble TwoSum(double a, double b) {
+  const double sum = a + b;
+  const double bPart = sum - a;
+  return {sum, (a - (sum - bPart)) + (b - bPart)};
+}
+
+// Requires |a| >= |b| (or a == 0).
+DoubleDouble FastTwoSum(double a, double b) {
+  const double sum = a + b;
+  return {sum, b - (sum - a)};
+}
+
+// Veltkamp's split into halves of 26 and 27 bits, for Dekker's exact
+// product: a * b == ah bh + ah bl + al bh + al bl, each term exact.
+DoubleDouble Split(double a) {
+  const double scaled = 134217729.0 * a;  // 2^27 + 1
+  const double hi = scaled - (scaled - a);
+  return {hi, a - hi};
+}
+
+// Ziv's rounding test: the double that hi + lo rounds to, if every value within
+// `bound` of it rounds there too. The callers pass at least twice their proven
+// error, which leaves room for the rounding of lo +- bound.
+std::optional<double> RoundingDecided(double hi, double lo, double bound) {
+  const double below = hi + (lo - bound);
+  const double above = hi + (lo + bound);
+  if (below != above) return std::nullopt;
+  return below;
+}
+
+// ---- Accurate paths in wide fixed-point.
+
+template <std::size_t L>
+using Wide = wide::Fixed<L>;
+
+// ln 2 = 2 atanh(1/3) = 2 sum 1/((2n+1) 3^(2n+1)), each term about 3.2 bits
+// smaller than the last.
+template <std::size_t L>
+const Wide<L>& Ln2() {
+  static const Wide<L> value = [] {
+    Wide<L> power = Wide<L>::One().DividedBy(3);
+    Wide<L> sum;
+    for (wide::Limb n = 0; !power.IsZero(); ++n) {
+      sum = sum + power.DividedBy(2 * n + 1);
+      power = power.DividedBy(9);
+    }
+    return sum + sum;
+  }();
+  return value;
+}
+
+// e^r for |r| < 0.75: the Taylor series of r / 2^12, squared twelve times.
+// Each term is at least 2^13 times smaller than the one before. Error: under
+// 2^6 truncations of one unit before the squarings, which double the relative
+// error each time: below 2^-(kFractionBits - 20) in all.
+constexpr int kHalvings = 12;
+
+template <std::size_t L>
+Wide<L> ExpOfSmall(const Wide<L>& r) {
+  const Wide<L> reduced = r.ShiftedRight(kHalvings);
+  Wide<L> sum = Wide<L>::One();
+  Wide<L> term = Wide<L>::One();
+  for (wide::Limb n = 1;; ++n) {
+    term = (term * reduced).DividedBy(n);
+    if (term.IsZero()) break;
+    sum = sum + term;
+  }
+  for (int i = 0; i < kHalvings; ++i) sum = sum * sum;
+  return sum;
+}
+
+// Rounds value * 2^scale if everything within 2^-(kFractionBits - slack) of
+// value rounds to the same double.
+template <std::size_t L>
+std::optional<double> RoundedIfDecided(const Wide<L>& value, int scale, int slack) {
+  const Wide<L> error = Wide<L>::Ulps(Wide<L>::kFractionBits - slack);
+  const double low = wide::NearestDouble(value - error, scale);
+  const double high = wide::NearestDouble(value + error, scale);
+  if (low != high) return std::nullopt;
+  return low;
+}
+
+// e^x = 2^k e^(x - k ln 2). The error of x - k ln 2 is at most |k| < 2^11
+// units of ln 2's last place; with ExpOfSmall's, under 2^-(kFractionBits - 22).
+template <std::size_t L>
+std::optional<double> AccurateExpAt(double x) {
+  const auto k = static_cast<std::int64_t>(std::nearbyint(x * 1.4426950408889634));
+  const Wide<L> reduced = Wide<L>::FromDouble(x) - Ln2<L>().Times(k);
+  return RoundedIfDecided(ExpOfSmall(reduced), static_cast<int>(k), 24);
+}
+
+// A seed for Newton's iteration, good to about 2^-40 for m in [0.7, 1.5]:
+// ln m = 2 atanh(z), z = (m - 1)/(m + 1), |z| < 0.2.
+double RoughLog(double m) {
+  const double z = (m - 1) / (m + 1);
+  const double z2 = z * z;
+  double sum = 0;
+  double power = z;
+  for (int n = 1; n < 40; n += 2) {
+    sum += power / n;
+    power *= z2;
+  }
+  return 2 * sum;
+}
+
+// ln x = e ln 2 + ln m with m in [sqrt(1/2), sqrt(2)). ln m is the root y of
+// m e^-y - 1 = 0, found by Newton's iteration y += m e^-y - 1, which squares
+// the error at each step; it stops once the step is below 2^-(F/2 + 8), where
+// what is left is below 2^-(F + 15). With ExpOfSmall's error and e < 2^11
+// units of ln 2's last place, under 2^-(kFractionBits - 22).
+template <std::size_t L>
+Wide<L> LogOfReduced(double m) {
+  const Wide<L> mantissa = Wide<L>::FromDouble(m);
+  Wide<L> y = Wide<L>::FromDouble(RoughLog(m));
+  const int stopAt = Wide<L>::kFractionBits / 2 + 8;
+  for (int step = 0; step < 64; ++step) {
+    const Wide<L> correction = mantissa * ExpOfSmall(-y) - Wide<L>::One();
+    y = y + correction;
+    const int top = correction.Magnitude().TopBit();
+    if (top < 0 || top < Wide<L>::kFractionBits - stopAt) break;
+  }
+  return y;
+}
+
+struct Reduced {
+  int exponent;
+  double mantissa;  // in [sqrt(1/2), sqrt(2))
+};
+
+Reduced ReduceForLog(double x) {
+  int exponent = 0;
+  double mantissa = std::frexp(x, &exponent);  // [0.5, 1)
+  if (mantissa < 0.70710678118654752) {
+    mantissa *= 2;
+    --exponent;
+  }
+  return {exponent, mantissa};
+}
+
+template <std::size_t L>
+std::optional<double> AccurateLogAt(double x) {
+  const Reduced reduced = ReduceForLog(x);
+  const Wide<L> value = Ln2<L>().Times(reduced.exponent) + LogOfReduced<L>(reduced.mantissa);
+  return RoundedIfDecided(value, 0, 24);
+}
+
+template <typename Function>
+double FirstDecided(Function&& atPrecision) {
+  if (const auto result = atPrecision(std::integral_constant<std::size_t, 3>{})) return *result;
+  if (const auto result = atPrecision(std::integral_constant<std::size_t, 5>{})) return *result;
+  if (const auto result = atPrecision(std::integral_constant<std::size_t, 9>{})) return *result;
+  if (const auto result = atPrecision(std::integral_constant<std::size_t, 17>{})) return *result;
+  // Not reached for any double (see the header); the nearest at 1024 bits.
+  return *atPrecision(std::integral_constant<std::size_t, 17>{}, true);
+}
+
+// ---- Tables for the fast paths, computed once from the accurate arithmetic.
+
+constexpr int kExpTableBits = 6;
+constexpr int kExpTableSize = 1 << kExpTableBits;
+constexpr int kLogTableBits = 7;
+constexpr int kLogTableSize = 1 << kLogTableBits;
+using Table = Wide<5>;
+
+DoubleDouble DoubleDoubleOf(const Table& value) {
+  const double hi = wide::NearestDouble(value);
+  return {hi, wide::NearestDouble(value - Table::FromDouble(hi))};
+}
+
+struct Tables {
+  // ln2 / 64 = step1 + step2 + step3; step1 and step2 have 35 significant
+  // bits, so k * step1 and k * step2 are exact for |k| < 2^17.
+  double step1;
+  double step2;
+  double step3;
+  // ln 2 = ln2Hi + ln2Lo; ln2Hi has 42 significant bits, so e * ln2Hi is exact
+  // for |e| < 2^11.
+  double ln2Hi;
+  double ln2Lo;
+  // 2^(j/64) as hi + lo, with hi also split into halves of 26 and 27 bits for
+  // Dekker's product.
+  struct PowerOfTwo {
+    DoubleDouble value;
+    DoubleDouble split;
+  };
+  std::array<PowerOfTwo, kExpTableSize> powersOfTwo;
+  // Near 1 / (1 + (i + 1/2)/128), cut to 20 significant bits so that its
+  // products with the 26- and 27-bit halves of a mantissa are exact.
+  std::array<double, kLogTableSize> reciprocals;
+  std::array<DoubleDouble, kLogTableSize> logReciprocals;  // -ln reciprocals[i]
+
+  Tables() {
+    const Table& ln2 = Ln2<5>();
+    const Table step = ln2.ShiftedRight(kExpTableBits);
+    step1 = Truncated(step, 35);
+    const Table rest = step - Table::FromDouble(step1);
+    step2 = Truncated(rest, 35);
+    step3 = wide::NearestDouble(rest - Table::FromDouble(step2));
+    ln2Hi = Truncated(ln2, 42);
+    ln2Lo = wide::NearestDouble(ln2 - Table::FromDouble(ln2Hi));
+    for (int j = 0; j < kExpTableSize; ++j) {
+      const DoubleDouble power = DoubleDoubleOf(ExpOfSmall(step.Times(j)));
+      powersOfTwo[static_cast<std::size_t>(j)] = {power, Split(power.hi)};
+    }
+    for (int i = 0; i < kLogTableSize; ++i) {
+      const double reciprocal = Truncated(Table::FromDouble(1 / (1 + (i + 0.5) / kLogTableSize)), 20);
+      reciprocals[static_cast<std::size_t>(i)] = reciprocal;
+      const Reduced reduced = ReduceForLog(reciprocal);
+      const Table logValue = ln2.Times(reduced.exponent) + LogOfReduced<5>(reduced.mantissa);
+      logReciprocals[static_cast<std::size_t>(i)] = DoubleDoubleOf(-logValue);
+    }
+  }
+
+  // The positive value cut to its leading `bits` significant bits.
+  static double Truncated(Table value, int bits) {
+    const int lowest = value.TopBit() - bits + 1;
+    for (int position = 0; position < lowest; ++position) {
+      value.limbs[static_cast<std::size_t>(position / 64)] &= ~(wide::Limb{1} << (position % 64));
+    }
+    return wide::NearestDouble(value);
+  }
+};
+
+const Tables& GetTables() {
+  static const Tables tables;
+  return tables;
+}
+
+}  // namespace
+
+namespace detail {
+
+double AccurateExp(double x) {
+  return FirstDecided([x](auto limbs, bool nearest = false) -> std::optional<double> {
+    constexpr std::size_t L = decltype(limbs)::value;
+    if (nearest) {
+      const auto k = static_cast<std::int64_t>(std::nearbyint(x * 1.4426950408889634));
+      return wide::NearestDouble(ExpOfSmall(Wide<L>::FromDouble(x) - Ln2<L>().Times(k)), static_cast<int>(k));
+    }
+    return AccurateExpAt<L>(x);
+  });
+}
+
+double AccurateLog(double x) {
+  return FirstDecided([x](auto limbs, bool nearest = false) -> std::optional<double> {
+    constexpr std::size_t L = decltype(limbs)::value;
+    if (nearest) {
+      const Reduced reduced = ReduceForLog(x);
+      return wide::NearestDouble(Ln2<L>().Times(reduced.exponent) + LogOfReduced<L>(reduced.mantissa));
+    }
+    return AccurateLogAt<L>(x);
+  });
+}
+
+}  // namespace detail
+
+// 2^n for -1022 <= n <= 1023, built from its bits.
+double PowerOfTwoOf(int n) { return std::bit_cast<double>(static_cast<std::uint64_t>(n + 1023) << 52); }
+
+// Adding and removing 1.5 * 2^52 rounds to the nearest integer for |v| < 2^51,
+// and leaves that integer in the low bits of the sum.
+constexpr double kRoundingShift = 0x1.8p52;
+
+// e^x = 2^m 2^(j/64) e^r, with k = 64 m + j the nearest integer to x 64/ln 2
+// and r = x - k ln2/64, |r| <= ln2/128 + 2^-40 < 2^-7.4.
+// e^r - 1 = r + r^2/2 + r^3 P(r): r in double-double, r^2/2 and r^3 P(r) in
+// double. Errors relative to e^r: r^2/2 rounded, below 2^-68.8; truncation
+// after r^7/7!, below |r|^8/8! < 2^-74.5; rounding of r^3 P(r), of size below
+// 2^-24, below 2^-75; the low parts' additions below 2^-76; the table's and
+// the products' below 2^-100. The sum is below 2^-68.4; the test is given 2^-67.
+double CorrectlyRoundedExp(double x) {
+  if (std::isnan(x)) return x;
+  if (x > 710) return std::numeric_limits<double>::infinity();
+  if (x < -746) return 0;
+  // e^x lies within 2^-54 of 1, nearer to 1 than to its neighbours.
+  if (std::fabs(x) < 0x1p-54) return 1;
+
+  const Tables& tables = GetTables();
+  const double shifted = x * 92.332482616893656 + kRoundingShift;  // 64 / ln 2
+  const double k = shifted - kRoundingShift;
+  const auto kInteger =
+      static_cast<std::int32_t>(static_cast<std::uint32_t>(std::bit_cast<std::uint64_t>(shifted)));
+  const int j = kInteger & (kExpTableSize - 1);
+  const int m = (kInteger - j) / kExpTableSize;
+
+  // x - k step1 is exact: both are within a factor of 2 of each other, or k = 0.
+  const DoubleDouble r = TwoSum(x - k * tables.step1, -(k * tables.step2));
+  const double rLow = r.lo - k * tables.step3;
+
+  const double q = r.hi;
+  const double higherTerms =
+      q * q * q * (1.0 / 6 + q * (1.0 / 24 + q * (1.0 / 120 + q * (1.0 / 720 + q * (1.0 / 5040)))));
+  const DoubleDouble expm1 = TwoSum(q, 0.5 * (q * q));
+  const double expm1Low = expm1.lo + rLow + q * rLow + higherTerms;
+  const DoubleDouble expR = FastTwoSum(1, expm1.hi);
+  const double expRLow = expR.lo + expm1Low;
+
+  const Tables::PowerOfTwo& power = tables.powersOfTwo[static_cast<std::size_t>(j)];
+  const DoubleDouble expRSplit = Split(expR.hi);
+  const double scaledHi = power.value.hi * expR.hi;
+  const double scaledProductLow = ((power.split.hi * expRSplit.hi - scaledHi) +
+                                   power.split.hi * expRSplit.lo + power.split.lo * expRSplit.hi) +
+                                  power.split.lo * expRSplit.lo;
+  const double scaledLow = scaledProductLow + power.value.hi * expRLow + power.value.lo * expR.hi;
+
+  if (const auto rounded = RoundingDecided(scaledHi, scaledLow, scaledHi * 0x1p-67)) {
+    // Below the normal range the scaling would round a second time.
+    if (m > -1022) return m <= 1023 ? *rounded * PowerOfTwoOf(m) : *rounded * 2 * PowerOfTwoOf(m - 1);
+  }
+  return detail::AccurateExp(x);
+}
+
+// ln x = e ln2 - ln c + ln(1 + u) with x = 2^e m, m in [1, 2), c the table's
+// reciprocal for m's leading seven bits and u = m c - 1 exactly, |u| < 2^-8;
+// for x within 2^-8 of 1, e = 0, c = 1 and u = x - 1. ln(1 + u) = u - u^2/2 +
+// u^3 Q(u): u - u^2/2 in double-double, the rest in double. Errors: truncation
+// after u^9/9 below |u|^10/10 < 2^-83; rounding of u^3 Q(u), of size below
+// 2^-25, below 2^-77; table and ln 2 below 2^-100. Relative to the result,
+// which is at least |u|/2 near 1 and 2^-9 elsewhere: below 2^-68; the test is
+// given 2^-66.
+double CorrectlyRoundedLog(double x) {
+  if (std::isnan(x) || x < 0) return std::numeric_limits<double>::quiet_NaN();
+  if (x == 0) return -std::numeric_limits<double>::infinity();
+  if (std::isinf(x)) return x;
+  if (x == 1) return 0;
+
+  const Tables& tables = GetTables();
+  int exponent = 0;
+  DoubleDouble u{};
+  DoubleDouble logReciprocal{0, 0};
+  if (std::fabs(x - 1) < 0x1p-8) {
+    u = {x - 1, 0};  // exact: x is within a factor of 2 of 1
+  } else {
+    constexpr std::uint64_t kMantissaBits = (std::uint64_t{1} << 52) - 1;
+    std::uint64_t bits = std::bit_cast<std::uint64_t>(x);
+    if (x < std::numeric_limits<double>::min()) {
+      bits = std::bit_cast<std::uint64_t>(x * 0x1p54);
+      exponent = -54;
+    }
+    exponent += static_cast<int>(bits >> 52) - 1023;
+    const std::uint64_t mantissaBits = bits & kMantissaBits;
+    const double mantissa = std::bit_cast<double>(mantissaBits | (std::uint64_t{1023} << 52));  // [1, 2)
+    const auto index = static_cast<std::size_t>(mantissaBits >> (52 - kLogTableBits));
+    const double reciprocal = tables.reciprocals[index];
+    // mantissa = upper + lower with 26 and 27 significant bits: both products
+    // with the 20-bit reciprocal are exact, and upper * reciprocal - 1 is
+    // exact as upper * reciprocal lies within a factor of 2 of 1.
+    const double upper =
+        std::bit_cast<double>(std::bit_cast<std::uint64_t>(mantissa) & ~((std::uint64_t{1} << 27) - 1));
+    const double lower = mantissa - upper;
+    u = TwoSum(upper * reciprocal - 1, lower * reciprocal);
+    logReciprocal = tables.logReciprocals[index];
+  }
+
+  const double v = u.hi;
+  const double higherTerms =
+      v * v * v *
+      (1.0 / 3 +
+       v * (-1.0 / 4 + v * (1.0 / 5 + v * (-1.0 / 6 + v * (1.0 / 7 + v * (-1.0 / 8 + v * (1.0 / 9)))))));
+  const DoubleDouble vSplit = Split(v);
+  const double squareHi = v * v;
+  const double squareLow =
+      ((vSplit.hi * vSplit.hi - squareHi) + 2 * vSplit.hi * vSplit.lo) + vSplit.lo * vSplit.lo + 2 * v * u.lo;
+  const DoubleDouble log1p = TwoSum(v, -0.5 * squareHi);
+  const double log1pLow = log1p.lo + u.lo - 0.5 * squareLow + higherTerms;
+
+  const auto e = static_cast<double>(exponent);
+  const DoubleDouble head = TwoSum(e * tables.ln2Hi, logReciprocal.hi);
+  const double headLow = head.lo + e * tables.ln2Lo + logReciprocal.lo;
+  const DoubleDouble sum = TwoSum(head.hi, log1p.hi);
+  const double sumLow = sum.lo + headLow + log1pLow;
+
+  if (const auto rounded = RoundingDecided(sum.hi, sumLow, std::fabs(sum.hi) * 0x1p-66)) return *rounded;
+  return detail::AccurateLog(x);
+}
+
+}  // namespace cotalia

@@ -1,0 +1,32 @@
+// The exponential and the natural logarithm, correctly rounded to nearest
+// (ties to even) for every double, so that every platform shows the same last
+// digit. No C library exp or log is called.
+//
+// Each function first computes its result in double-double arithmetic with a
+// proven error bound and asks whether every value within that bound rounds to
+// the same double (Ziv's rounding test). The rare inputs it cannot decide go
+// to an accurate path in wide fixed-point, tried at 128, 256, 512 and 1024
+// bits of fraction until the rounding is decided. Neither function of a double
+// other than exp(0) and log(1) is exactly a double or a midpoint between two
+// (their values are transcendental), and the published searches for binary64
+// worst cases find none closer to a midpoint than about 2^-120 relative, so
+// 256 bits always decide; the later precisions are a margin.
+#pragma once
+
+namespace cotalia {
+
+// e^x: +infinity where the rounded result exceeds the largest finite double,
+// 0 where it rounds below the smallest subnormal; NaN for NaN.
+double CorrectlyRoundedExp(double x);
+
+// ln x for x > 0, subnormals included; -infinity for zero, NaN for negative
+// numbers and NaN, +infinity for +infinity.
+double CorrectlyRoundedLog(double x);
+
+namespace detail {
+// The accurate paths alone, for testing them on every input.
+double AccurateExp(double x);
+double AccurateLog(double x);
+}  // namespace detail
+
+}  // namespace cotalia

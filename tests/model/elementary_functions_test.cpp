@@ -1,0 +1,218 @@
+// The exponential and the logarithm against MPFR, correctly rounded at 53
+// bits with the double's exponent range and subnormals. COTALIA_MPFR_SCALE
+// multiplies every sample count (scripts/check-elementary-functions uses it
+// for the long run).
+#include "elementary_functions.h"
+
+#include <gtest/gtest.h>
+#include <mpfr.h>
+
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <functional>
+#include <limits>
+#include <random>
+#include <string>
+
+namespace cotalia {
+namespace {
+
+using Function = double (*)(double);
+using MpfrFunction = int (*)(mpfr_ptr, mpfr_srcptr, mpfr_rnd_t);
+
+class Reference {
+ public:
+  Reference() {
+    mpfr_set_emin(-1073);
+    mpfr_set_emax(1024);
+    mpfr_init2(x_, 53);
+    mpfr_init2(y_, 53);
+  }
+  ~Reference() {
+    mpfr_clear(x_);
+    mpfr_clear(y_);
+  }
+  Reference(const Reference&) = delete;
+  Reference& operator=(const Reference&) = delete;
+
+  double operator()(MpfrFunction function, double x) {
+    mpfr_set_d(x_, x, MPFR_RNDN);
+    int ternary = function(y_, x_, MPFR_RNDN);
+    ternary = mpfr_check_range(y_, ternary, MPFR_RNDN);
+    mpfr_subnormalize(y_, ternary, MPFR_RNDN);
+    return mpfr_get_d(y_, MPFR_RNDN);
+  }
+
+ private:
+  mpfr_t x_;
+  mpfr_t y_;
+};
+
+long Scale() {
+  const char* scale = std::getenv("COTALIA_MPFR_SCALE");
+  return scale == nullptr ? 1 : std::max(1L, std::atol(scale));
+}
+
+double Next(double x, int steps) {
+  const double direction =
+      steps < 0 ? -std::numeric_limits<double>::infinity() : std::numeric_limits<double>::infinity();
+  for (int i = 0; i < std::abs(steps); ++i) x = std::nextafter(x, direction);
+  return x;
+}
+
+struct Sampled {
+  const char* name;
+  long count;
+  std::function<double(std::mt19937_64&)> sample;
+};
+
+void PrintTo(const Sampled& s, std::ostream* os) { *os << s.name; }
+
+// Compares every sample, reports the first few mismatches and counts all.
+long Mismatches(Function ours, MpfrFunction theirs, const Sampled& range, long count) {
+  Reference reference;
+  std::mt19937_64 random(std::hash<std::string>{}(range.name));
+  long mismatches = 0;
+  for (long i = 0; i < count; ++i) {
+    const double x = range.sample(random);
+    const double expected = reference(theirs, x);
+    const double actual = ours(x);
+    if (std::bit_cast<std::uint64_t>(expected) != std::bit_cast<std::uint64_t>(actual)) {
+      if (++mismatches <= 5) {
+        ADD_FAILURE() << range.name << ": x = " << std::hexfloat << x << " gives " << actual << ", MPFR "
+                      << expected;
+      }
+    }
+  }
+  return mismatches;
+}
+
+double Uniform(std::mt19937_64& random, double low, double high) {
+  return std::uniform_real_distribution<double>(low, high)(random);
+}
+
+double AnyBits(std::mt19937_64& random) { return std::bit_cast<double>(random()); }
+
+// Around `center`, within `ulps` units in the last place.
+std::function<double(std::mt19937_64&)> Around(double center, int ulps) {
+  return [center, ulps](std::mt19937_64& random) {
+    return Next(center, std::uniform_int_distribution<int>(-ulps, ulps)(random));
+  };
+}
+
+const double kOverflowThreshold = 709.782712893384;     // ln(largest finite double)
+const double kNormalThreshold = -708.3964185322641;     // ln(smallest normal)
+const double kSubnormalThreshold = -744.4400719213812;  // ln(smallest subnormal)
+const double kZeroThreshold = -745.1332191019411;       // ln(half the smallest subnormal)
+
+class ExponentialMatchesMpfr : public testing::TestWithParam<Sampled> {};
+
+TEST_P(ExponentialMatchesMpfr, OnEverySample) {
+  EXPECT_EQ(Mismatches(CorrectlyRoundedExp, mpfr_exp, GetParam(), GetParam().count * Scale()), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Ranges, ExponentialMatchesMpfr,
+    testing::Values(Sampled{"WholeDomain", 250000, [](auto& r) { return Uniform(r, -746, 710); }},
+                    Sampled{"LogPrices", 200000, [](auto& r) { return Uniform(r, -12, 17); }},
+                    Sampled{"RatesTimesHorizons", 200000, [](auto& r) { return Uniform(r, -3, 3); }},
+                    Sampled{"Small", 100000,
+                            [](auto& r) {
+                              return std::ldexp(Uniform(r, -1, 1),
+                                                -std::uniform_int_distribution<int>(0, 60)(r));
+                            }},
+                    Sampled{"AnyBitsInRange", 100000,
+                            [](auto& r) {
+                              for (;;) {
+                                const double x = AnyBits(r);
+                                if (std::fabs(x) < 746) return x;
+                              }
+                            }},
+                    Sampled{"Subnormal", 100000,
+                            [](auto& r) { return Uniform(r, kZeroThreshold - 0.1, kNormalThreshold); }},
+                    Sampled{"OverflowThreshold", 20000, Around(kOverflowThreshold, 10000)},
+                    Sampled{"NormalThreshold", 10000, Around(kNormalThreshold, 5000)},
+                    Sampled{"SubnormalThreshold", 10000, Around(kSubnormalThreshold, 5000)},
+                    Sampled{"ZeroThreshold", 10000, Around(kZeroThreshold, 5000)},
+                    Sampled{"NearZero", 20000,
+                            [](auto& r) {
+                              const double edge =
+                                  std::uniform_int_distribution<int>(0, 1)(r) == 0 ? 0x1p-54 : -0x1p-54;
+                              return Next(edge, std::uniform_int_distribution<int>(-50, 50)(r));
+                            }}),
+    [](const testing::TestParamInfo<Sampled>& info) { return std::string(info.param.name); });
+
+class LogarithmMatchesMpfr : public testing::TestWithParam<Sampled> {};
+
+TEST_P(LogarithmMatchesMpfr, OnEverySample) {
+  EXPECT_EQ(Mismatches(CorrectlyRoundedLog, mpfr_log, GetParam(), GetParam().count * Scale()), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Ranges, LogarithmMatchesMpfr,
+    testing::Values(Sampled{"AnyPositiveBits", 300000,
+                            [](auto& r) {
+                              for (;;) {
+                                const double x = std::fabs(AnyBits(r));
+                                if (std::isfinite(x) && x > 0) return x;
+                              }
+                            }},
+                    Sampled{"Prices", 250000, [](auto& r) { return std::exp2(Uniform(r, -7, 24)); }},
+                    Sampled{"NearOne", 200000,
+                            [](auto& r) {
+                              return 1 + std::ldexp(Uniform(r, -1, 1),
+                                                    -std::uniform_int_distribution<int>(1, 52)(r));
+                            }},
+                    Sampled{"UlpsFromOne", 20000, Around(1.0, 10000)},
+                    Sampled{"OneHalfToTwo", 200000, [](auto& r) { return Uniform(r, 0.5, 2); }},
+                    Sampled{"Subnormals", 50000,
+                            [](auto& r) {
+                              return std::bit_cast<double>(r() & ((std::uint64_t{1} << 52) - 1)) + 4.9e-324;
+                            }},
+                    Sampled{"Extremes", 3000,
+                            [](auto& r) {
+                              const double edges[] = {std::numeric_limits<double>::denorm_min(),
+                                                      std::numeric_limits<double>::min(),
+                                                      std::numeric_limits<double>::max()};
+                              const double edge = edges[std::uniform_int_distribution<int>(0, 2)(r)];
+                              return Next(edge,
+                                          std::uniform_int_distribution<int>(edge == edges[0] ? 0 : -500,
+                                                                             edge == edges[2] ? 0 : 500)(r));
+                            }}),
+    [](const testing::TestParamInfo<Sampled>& info) { return std::string(info.param.name); });
+
+// The accurate paths decide only the rare hard inputs in use; here they are
+// checked on ordinary ones too.
+TEST(AccuratePaths, MatchMpfr) {
+  std::mt19937_64 random(7);
+  Reference reference;
+  long mismatches = 0;
+  for (long i = 0; i < 20000 * Scale(); ++i) {
+    const double x = Uniform(random, -746, 710);
+    mismatches += reference(mpfr_exp, x) != detail::AccurateExp(x);
+    const double y = std::fabs(AnyBits(random));
+    if (std::isfinite(y) && y > 0) mismatches += reference(mpfr_log, y) != detail::AccurateLog(y);
+  }
+  EXPECT_EQ(mismatches, 0);
+}
+
+TEST(SpecialValues, FollowIeee) {
+  const double inf = std::numeric_limits<double>::infinity();
+  EXPECT_EQ(CorrectlyRoundedExp(0), 1);
+  EXPECT_EQ(CorrectlyRoundedExp(-0.0), 1);
+  EXPECT_EQ(CorrectlyRoundedExp(inf), inf);
+  EXPECT_EQ(CorrectlyRoundedExp(-inf), 0);
+  EXPECT_EQ(CorrectlyRoundedExp(710), inf);
+  EXPECT_TRUE(std::isnan(CorrectlyRoundedExp(std::nan(""))));
+  EXPECT_EQ(CorrectlyRoundedLog(1), 0);
+  EXPECT_FALSE(std::signbit(CorrectlyRoundedLog(1)));
+  EXPECT_EQ(CorrectlyRoundedLog(0), -inf);
+  EXPECT_EQ(CorrectlyRoundedLog(inf), inf);
+  EXPECT_TRUE(std::isnan(CorrectlyRoundedLog(-1)));
+  EXPECT_TRUE(std::isnan(CorrectlyRoundedLog(std::nan(""))));
+}
+
+}  // namespace
+}  // namespace cotalia
