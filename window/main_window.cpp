@@ -4,10 +4,10 @@
 #include <QFont>
 #include <QIcon>
 #include <QImage>
-#include <QPixmap>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPixmap>
 #include <QPushButton>
 #include <limits>
 
@@ -57,8 +57,8 @@ QWidget* CreateControl(const ControlDescription& control, QWidget* window) {
 MainWindow::MainWindow() {
   setObjectName(QStringOf(kWindowName));
   setWindowTitle(QStringOf(kWindowCaption));
-  setWindowIcon(QIcon(QPixmap::fromImage(QImage(reinterpret_cast<const uchar*>(kIconArgb), kIconWidth,
-                                                  kIconHeight, QImage::Format_ARGB32))));
+  setWindowIcon(QIcon(QPixmap::fromImage(
+      QImage(reinterpret_cast<const uchar*>(kIconArgb), kIconWidth, kIconHeight, QImage::Format_ARGB32))));
   resize(PixelsOfTwips(kClientWidth), PixelsOfTwips(kClientHeight));
   // The places were laid out for an 8-point sans-serif face; the desktop's
   // usual 9 or 10 points would cut "Variacion esperada" short.

@@ -1,0 +1,92 @@
+// Prints a digest of the model's results on fixed inputs: the exponential,
+// the logarithm, the writer and the readers, and the six calculations. The
+// inputs come from the bits of a fixed std::mt19937_64 sequence, which is the
+// same on every platform, so two platforms that print the same digests give
+// the same result, bit for bit, on every one of these inputs.
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <random>
+#include <string>
+
+#include "elementary_functions.h"
+#include "numeric_runtime.h"
+#include "simulator_actions.h"
+
+namespace {
+
+class Digest {
+ public:
+  void Add(std::uint64_t value) {
+    for (int i = 0; i < 8; ++i) {
+      state_ ^= (value >> (8 * i)) & 0xFF;
+      state_ *= 0x100000001B3u;  // FNV-1a
+    }
+  }
+  void Add(double value) { Add(std::bit_cast<std::uint64_t>(value)); }
+  void Add(const std::string& text) {
+    for (const char c : text) Add(static_cast<std::uint64_t>(static_cast<unsigned char>(c)));
+    Add(std::uint64_t{0});
+  }
+  std::uint64_t value() const { return state_; }
+
+ private:
+  std::uint64_t state_ = 0xCBF29CE484222325u;
+};
+
+// A number in [low, high) from 53 random bits.
+double Between(std::mt19937_64& random, double low, double high) {
+  return low + (high - low) * std::ldexp(static_cast<double>(random() >> 11), -53);
+}
+
+}  // namespace
+
+int main() {
+  constexpr int kSamples = 1000000;
+  std::mt19937_64 random(20261209);
+
+  Digest exponential;
+  for (int i = 0; i < kSamples; ++i)
+    exponential.Add(cotalia::CorrectlyRoundedExp(Between(random, -746, 710)));
+
+  Digest logarithm;
+  for (int i = 0; i < kSamples; ++i) {
+    const double x = std::fabs(std::bit_cast<double>(random()));
+    logarithm.Add(cotalia::CorrectlyRoundedLog(std::isfinite(x) ? x : 1.5));
+  }
+
+  Digest texts;
+  for (int i = 0; i < kSamples / 10; ++i) {
+    const double x = std::bit_cast<double>(random());
+    if (!std::isfinite(x)) continue;
+    const std::string text = cotalia::TextOfNumber(x);
+    texts.Add(text);
+    texts.Add(cotalia::ValueOfText(text));
+  }
+
+  Digest actions;
+  for (int i = 0; i < kSamples / 100; ++i) {
+    cotalia::InMemoryFields fields;
+    fields.SetFieldText(cotalia::Field::Text1, cotalia::TextOfNumber(Between(random, 0.01, 1000)));
+    fields.SetFieldText(cotalia::Field::Text2, cotalia::TextOfNumber(Between(random, -20, 40)));
+    fields.SetFieldText(cotalia::Field::Text3, cotalia::TextOfNumber(Between(random, 1, 80)));
+    fields.SetFieldText(cotalia::Field::Text4, cotalia::TextOfNumber(Between(random, 1, 120)));
+    for (const auto action :
+         {cotalia::ComputeLogMean, cotalia::ComputeLogDeviation, cotalia::ComputeMinimumPrice,
+          cotalia::ComputeMaximumPrice, cotalia::ComputeExpectedPrice, cotalia::ComputePriceDeviation}) {
+      action(fields);
+    }
+    for (const auto field : {cotalia::Field::Text5, cotalia::Field::Text6, cotalia::Field::Text7,
+                             cotalia::Field::Text8, cotalia::Field::Text9, cotalia::Field::Text10}) {
+      actions.Add(fields.GetFieldText(field));
+    }
+  }
+
+  std::printf("exponential %016llx\nlogarithm %016llx\ntexts %016llx\nactions %016llx\n",
+              static_cast<unsigned long long>(exponential.value()),
+              static_cast<unsigned long long>(logarithm.value()),
+              static_cast<unsigned long long>(texts.value()),
+              static_cast<unsigned long long>(actions.value()));
+  return 0;
+}

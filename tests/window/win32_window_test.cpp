@@ -1,0 +1,335 @@
+// Drives the real Cotalia.exe, started as a child process, through window
+// messages, as a screen reader or a test robot would: its controls, focus and
+// Tab chain, the worked example, "Borrar", the error report and the exit
+// status, and the executable's version record.
+// Usage: cotalia_win32_tests PATH\TO\Cotalia.exe [GoogleTest flags]
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <array>
+#include <chrono>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "win32_main_window.h"
+#include "window_description.h"
+
+namespace cotalia {
+namespace {
+
+std::wstring g_executable;
+
+std::wstring WideOf(std::string_view utf8) {
+  std::wstring wide(utf8.size(), L'\0');
+  const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(),
+                                         static_cast<int>(wide.size()));
+  wide.resize(static_cast<std::size_t>(length));
+  return wide;
+}
+
+std::wstring TextOf(HWND window) {
+  const auto length = static_cast<std::size_t>(SendMessageW(window, WM_GETTEXTLENGTH, 0, 0));
+  std::wstring text(length + 1, L'\0');
+  SendMessageW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
+  text.resize(length);
+  return text;
+}
+
+std::wstring ClassNameOf(HWND window) {
+  std::array<wchar_t, 64> name{};
+  GetClassNameW(window, name.data(), static_cast<int>(name.size()));
+  return name.data();
+}
+
+std::size_t IndexOfControl(std::string_view name) {
+  return static_cast<std::size_t>(
+      std::find_if(kControls.begin(), kControls.end(),
+                   [name](const ControlDescription& c) { return c.name == name; }) -
+      kControls.begin());
+}
+
+template <typename Condition>
+bool WaitFor(Condition condition) {
+  for (int i = 0; i < 500; ++i) {
+    if (condition()) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  return false;
+}
+
+// One running Cotalia.exe and its window.
+class RunningProgram {
+ public:
+  RunningProgram() {
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    std::wstring commandLine = L"\"" + g_executable + L"\"";
+    if (!CreateProcessW(g_executable.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        nullptr, &startup, &process_)) {
+      return;
+    }
+    WaitForInputIdle(process_.hProcess, 10000);
+    WaitFor([this] {
+      EnumWindows(
+          [](HWND window, LPARAM self) -> BOOL {
+            auto* program = reinterpret_cast<RunningProgram*>(self);
+            DWORD processId = 0;
+            GetWindowThreadProcessId(window, &processId);
+            if (processId == program->process_.dwProcessId && ClassNameOf(window) == kWin32WindowClass &&
+                IsWindowVisible(window)) {
+              program->window_ = window;
+            }
+            return TRUE;
+          },
+          reinterpret_cast<LPARAM>(this));
+      return window_ != nullptr;
+    });
+  }
+
+  ~RunningProgram() {
+    if (process_.hProcess == nullptr) return;
+    if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(process_.hProcess, 99);
+    CloseHandle(process_.hThread);
+    CloseHandle(process_.hProcess);
+  }
+
+  HWND window() const { return window_; }
+  HWND control(std::string_view name) const {
+    return GetDlgItem(window_, Win32ControlId(IndexOfControl(name)));
+  }
+  std::wstring text(std::string_view name) const { return TextOf(control(name)); }
+  void type(std::string_view name, const std::wstring& text) const {
+    SendMessageW(control(name), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+  }
+  void click(std::string_view name) const { SendMessageW(control(name), BM_CLICK, 0, 0); }
+
+  HWND focus() const {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    GetGUIThreadInfo(process_.dwThreadId, &info);
+    return info.hwndFocus;
+  }
+
+  // The exit status once the program has ended, or -1 if it has not within ten seconds.
+  long exitStatus() const {
+    if (WaitForSingleObject(process_.hProcess, 10000) != WAIT_OBJECT_0) return -1;
+    DWORD status = 0;
+    GetExitCodeProcess(process_.hProcess, &status);
+    return static_cast<long>(status);
+  }
+
+  // The program's message box, once it shows one.
+  HWND messageBox() const {
+    HWND found = nullptr;
+    WaitFor([&] {
+      found = nullptr;
+      EnumThreadWindows(
+          process_.dwThreadId,
+          [](HWND window, LPARAM result) -> BOOL {
+            if (ClassNameOf(window) == L"#32770" && IsWindowVisible(window)) {
+              *reinterpret_cast<HWND*>(result) = window;
+              return FALSE;
+            }
+            return TRUE;
+          },
+          reinterpret_cast<LPARAM>(&found));
+      return found != nullptr;
+    });
+    return found;
+  }
+
+ private:
+  PROCESS_INFORMATION process_{};
+  HWND window_ = nullptr;
+};
+
+TEST(Win32Window, HasItsCaptionAndClientArea) {
+  RunningProgram program;
+  ASSERT_NE(program.window(), nullptr);
+  EXPECT_EQ(TextOf(program.window()), WideOf(kWindowCaption));
+  RECT client{};
+  GetClientRect(program.window(), &client);
+  EXPECT_EQ(client.right, 751);
+  EXPECT_EQ(client.bottom, 314);
+}
+
+TEST(Win32Window, EveryControlMatchesItsDescription) {
+  RunningProgram program;
+  ASSERT_NE(program.window(), nullptr);
+  for (const ControlDescription& description : kControls) {
+    SCOPED_TRACE(std::string(description.name));
+    HWND control = program.control(description.name);
+    ASSERT_NE(control, nullptr);
+    const wchar_t* expectedClass = description.kind == ControlKind::Label     ? L"Static"
+                                   : description.kind == ControlKind::TextBox ? L"Edit"
+                                                                              : L"Button";
+    EXPECT_EQ(_wcsicmp(ClassNameOf(control).c_str(), expectedClass), 0) << ClassNameOf(control).c_str();
+    EXPECT_EQ(TextOf(control), WideOf(description.caption));
+    RECT place{};
+    GetWindowRect(control, &place);
+    MapWindowPoints(HWND_DESKTOP, program.window(), reinterpret_cast<POINT*>(&place), 2);
+    EXPECT_EQ(place.left, description.left / 15);
+    EXPECT_EQ(place.top, description.top / 15);
+    EXPECT_EQ(place.right - place.left, description.width / 15);
+    EXPECT_EQ(place.bottom - place.top, description.height / 15);
+  }
+}
+
+const std::array<const char*, 17> kTabChain = {
+    "Text1",    "Text2",    "Text3",    "Text4",    "Text5",    "Text6", "Text7",  "Text8",   "Command1",
+    "Command2", "Command3", "Command4", "Command5", "Command6", "Text9", "Text10", "Command7"};
+
+TEST(Win32Window, FocusStartsInText1AndTabFollowsTheTabIndex) {
+  RunningProgram program;
+  ASSERT_NE(program.window(), nullptr);
+  EXPECT_EQ(program.focus(), program.control("Text1"));
+  for (std::size_t i = 0; i < kTabChain.size(); ++i) {
+    const char* next = kTabChain[(i + 1) % kTabChain.size()];
+    EXPECT_EQ(GetNextDlgTabItem(program.window(), program.control(kTabChain[i]), FALSE),
+              program.control(next))
+        << "after " << kTabChain[i];
+    EXPECT_EQ(GetNextDlgTabItem(program.window(), program.control(next), TRUE), program.control(kTabChain[i]))
+        << "before " << next;
+  }
+  // Real Tab keys, through the program's own message loop.
+  for (std::size_t i = 1; i <= kTabChain.size(); ++i) {
+    PostMessageW(program.focus(), WM_KEYDOWN, VK_TAB, 0);
+    PostMessageW(program.focus(), WM_KEYUP, VK_TAB, 0);
+    const HWND expected = program.control(kTabChain[i % kTabChain.size()]);
+    EXPECT_TRUE(WaitFor([&] { return program.focus() == expected; }))
+        << "Tab to " << kTabChain[i % kTabChain.size()];
+  }
+}
+
+TEST(Win32Window, ButtonsComputeTheWorkedExampleAndBorrarClears) {
+  RunningProgram program;
+  ASSERT_NE(program.window(), nullptr);
+  program.type("Text1", L"100");
+  program.type("Text2", L"10");
+  program.type("Text3", L"20");
+  program.type("Text4", L"12");
+  const struct {
+    const char* button;
+    const char* field;
+    const wchar_t* result;
+  } steps[] = {{"Command1", "Text9", L"4.68517018598809"}, {"Command2", "Text10", L"0.2"},
+               {"Command3", "Text5", L"73.1981528228311"}, {"Command4", "Text6", L"160.319738372657"},
+               {"Command5", "Text7", L"110.517091807565"}, {"Command6", "Text8", L"22.3263055970384"}};
+  for (const auto& step : steps) {
+    program.click(step.button);
+    EXPECT_EQ(program.text(step.field), step.result) << step.button;
+  }
+  program.click("Command7");
+  for (int i = 1; i <= 10; ++i) EXPECT_EQ(program.text("Text" + std::to_string(i)), L"");
+}
+
+TEST(Win32Window, TextBoxesHaveNoLengthLimit) {
+  RunningProgram program;
+  ASSERT_NE(program.window(), nullptr);
+  const std::wstring price = std::wstring(100000 - 3, L'0') + L"100";
+  program.type("Text1", price);
+  EXPECT_EQ(program.text("Text1"), price);
+  program.type("Text2", L"10");
+  program.type("Text4", L"12");
+  program.click("Command5");
+  EXPECT_EQ(program.text("Text7"), L"110.517091807565");
+}
+
+TEST(Win32Window, ClosingEndsTheProgramWithSuccess) {
+  RunningProgram program;
+  ASSERT_NE(program.window(), nullptr);
+  PostMessageW(program.window(), WM_CLOSE, 0, 0);
+  EXPECT_EQ(program.exitStatus(), 0);
+}
+
+struct FailureCase {
+  const char* name;
+  std::vector<std::pair<const char*, const wchar_t*>> typed;
+  const char* button;
+  const char* field;
+  const wchar_t* code;
+};
+
+class Win32ErrorReport : public testing::TestWithParam<FailureCase> {};
+
+TEST_P(Win32ErrorReport, ShowsTheCodeThenEndsTheProgram) {
+  const FailureCase& failure = GetParam();
+  RunningProgram program;
+  ASSERT_NE(program.window(), nullptr);
+  for (const auto& [field, text] : failure.typed) program.type(field, text);
+  const std::wstring before = program.text(failure.field);
+  // Posted: a sent click would wait for the modal report to close.
+  PostMessageW(program.control(failure.button), BM_CLICK, 0, 0);
+  HWND report = program.messageBox();
+  ASSERT_NE(report, nullptr);
+  EXPECT_EQ(TextOf(report), L"Cotalia");
+  const std::wstring message = TextOf(GetDlgItem(report, 0xFFFF));
+  EXPECT_NE(message.find(std::wstring(L"'") + failure.code + L"'"), std::wstring::npos);
+  EXPECT_EQ(program.text(failure.field), before);
+  SendMessageW(report, WM_COMMAND, IDOK, 0);
+  EXPECT_EQ(program.exitStatus(), kFailedExitStatus);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, Win32ErrorReport,
+    testing::Values(
+        FailureCase{"FreshWindowMediaDn", {}, "Command1", "Text9", L"13"},
+        FailureCase{"ZeroPriceMediaDn",
+                    {{"Text1", L"0"}, {"Text2", L"10"}, {"Text3", L"20"}, {"Text4", L"12"}},
+                    "Command1",
+                    "Text9",
+                    L"5"},
+        FailureCase{
+            "NegativeHorizonVolDn", {{"Text3", L"20"}, {"Text4", L"-12"}}, "Command2", "Text10", L"5"},
+        FailureCase{
+            "OverflowPrecioMaximo", {{"Text9", L"1000"}, {"Text10", L"0"}}, "Command4", "Text6", L"6"}),
+    [](const testing::TestParamInfo<FailureCase>& info) { return std::string(info.param.name); });
+
+std::wstring VersionString(const std::vector<char>& record, const wchar_t* name) {
+  void* value = nullptr;
+  UINT length = 0;
+  const std::wstring path = std::wstring(L"\\StringFileInfo\\0C0A04B0\\") + name;
+  if (!VerQueryValueW(record.data(), path.c_str(), &value, &length) || length == 0) return L"(missing)";
+  return static_cast<const wchar_t*>(value);
+}
+
+TEST(Win32Executable, CarriesItsVersionRecord) {
+  DWORD handle = 0;
+  const DWORD size = GetFileVersionInfoSizeW(g_executable.c_str(), &handle);
+  ASSERT_GT(size, 0u);
+  std::vector<char> record(size);
+  ASSERT_TRUE(GetFileVersionInfoW(g_executable.c_str(), 0, size, record.data()));
+
+  VS_FIXEDFILEINFO* fixed = nullptr;
+  UINT length = 0;
+  ASSERT_TRUE(VerQueryValueW(record.data(), L"\\", reinterpret_cast<void**>(&fixed), &length));
+  EXPECT_EQ(fixed->dwFileVersionMS, 0x00010000u);
+  EXPECT_EQ(fixed->dwProductVersionMS, 0x00010000u);
+
+  DWORD* translation = nullptr;
+  ASSERT_TRUE(VerQueryValueW(record.data(), L"\\VarFileInfo\\Translation",
+                             reinterpret_cast<void**>(&translation), &length));
+  EXPECT_EQ(*translation, 0x04B00C0Au);  // language 0x0C0A, code page 1200 (Unicode)
+
+  EXPECT_EQ(VersionString(record, L"FileVersion"), L"1.00");
+  EXPECT_EQ(VersionString(record, L"ProductVersion"), L"1.00");
+  EXPECT_EQ(VersionString(record, L"InternalName"), L"Cotalia");
+  EXPECT_EQ(VersionString(record, L"OriginalFilename"), L"Cotalia.exe");
+  EXPECT_EQ(VersionString(record, L"CompanyName"), L"Cotalia");
+  EXPECT_EQ(VersionString(record, L"ProductName"), L"Cotalia");
+}
+
+}  // namespace
+}  // namespace cotalia
+
+int main(int argc, char** argv) {
+  testing::InitGoogleTest(&argc, argv);
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: %s PATH\\TO\\Cotalia.exe\n", argv[0]);
+    return 2;
+  }
+  cotalia::g_executable = cotalia::WideOf(argv[1]);
+  return RUN_ALL_TESTS();
+}

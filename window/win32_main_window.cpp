@@ -1,0 +1,213 @@
+#include "win32_main_window.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+
+#include "wiring.h"
+
+namespace cotalia {
+
+namespace {
+
+std::wstring WideOf(std::string_view utf8) {
+  if (utf8.empty()) return {};
+  const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(length), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), length);
+  return wide;
+}
+
+std::string Utf8Of(std::wstring_view wide) {
+  if (wide.empty()) return {};
+  const int length = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0,
+                                         nullptr, nullptr);
+  std::string utf8(static_cast<std::size_t>(length), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), utf8.data(), length, nullptr,
+                      nullptr);
+  return utf8;
+}
+
+std::size_t IndexOfControl(std::string_view name) {
+  const auto control = std::find_if(kControls.begin(), kControls.end(),
+                                    [name](const ControlDescription& c) { return c.name == name; });
+  return static_cast<std::size_t>(control - kControls.begin());
+}
+
+int ScaledTwips(int twips, UINT dpi) { return MulDiv(twips, static_cast<int>(dpi), 1440); }
+
+struct ControlClass {
+  const wchar_t* name;
+  DWORD style;
+  DWORD extendedStyle;
+};
+
+ControlClass ClassOf(ControlKind kind) {
+  switch (kind) {
+    case ControlKind::Label:
+      // Centred; a caption wider than its label wraps onto a second line.
+      return {L"STATIC", SS_CENTER, 0};
+    case ControlKind::TextBox:
+      return {L"EDIT", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE};
+    case ControlKind::Button:
+      return {L"BUTTON", WS_TABSTOP | BS_PUSHBUTTON, 0};
+  }
+  return {L"STATIC", 0, 0};
+}
+
+}  // namespace
+
+int Win32MainWindow::Run(HINSTANCE instance, int show) {
+  const INITCOMMONCONTROLSEX commonControls{sizeof(INITCOMMONCONTROLSEX), ICC_STANDARD_CLASSES};
+  InitCommonControlsEx(&commonControls);
+
+  WNDCLASSEXW windowClass{};
+  windowClass.cbSize = sizeof windowClass;
+  windowClass.lpfnWndProc = Procedure;
+  windowClass.hInstance = instance;
+  windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
+  windowClass.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
+  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  windowClass.lpszClassName = kWin32WindowClass;
+  RegisterClassExW(&windowClass);
+
+  Win32MainWindow form;
+  const std::wstring caption = WideOf(kWindowCaption);
+  CreateWindowExW(0, kWin32WindowClass, caption.c_str(), WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
+                  CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, &form);
+  if (form.window_ == nullptr) return kFailedExitStatus;
+  ShowWindow(form.window_, show);
+  SetFocus(form.textBoxes_[IndexOf(Field::Text1)]);
+
+  MSG message{};
+  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+    if (!IsDialogMessageW(form.window_, &message)) {
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
+    }
+  }
+  return form.exitStatus_;
+}
+
+LRESULT CALLBACK Win32MainWindow::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    auto* form = static_cast<Win32MainWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+    form->window_ = window;
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
+  }
+  auto* form = reinterpret_cast<Win32MainWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  return form != nullptr ? form->Handle(message, wParam, lParam)
+                         : DefWindowProcW(window, message, wParam, lParam);
+}
+
+LRESULT Win32MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_CREATE:
+      CreateControls();
+      ApplyDpi(GetDpiForWindow(window_));
+      return 0;
+    case WM_DPICHANGED: {
+      ApplyDpi(HIWORD(wParam));
+      const auto* suggested = reinterpret_cast<const RECT*>(lParam);
+      SetWindowPos(window_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                   suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+      return 0;
+    }
+    case WM_COMMAND:
+      if (HIWORD(wParam) == BN_CLICKED && lParam != 0) buttonClicked(LOWORD(wParam));
+      return 0;
+    case WM_CTLCOLORSTATIC:
+      SetBkColor(reinterpret_cast<HDC>(wParam), GetSysColor(COLOR_BTNFACE));
+      return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+    case WM_ACTIVATE:
+      // Keep the focus in its box when the window is left and come back to.
+      if (LOWORD(wParam) == WA_INACTIVE) {
+        focusBeforeDeactivation_ = GetFocus();
+      } else if (focusBeforeDeactivation_ != nullptr) {
+        SetFocus(focusBeforeDeactivation_);
+      }
+      return 0;
+    case WM_DESTROY:
+      if (font_ != nullptr) DeleteObject(font_);
+      PostQuitMessage(exitStatus_);
+      return 0;
+    default:
+      return DefWindowProcW(window_, message, wParam, lParam);
+  }
+}
+
+// The dialog manager's Tab order is the children's creation order, so the
+// controls are created in tab-index order.
+void Win32MainWindow::CreateControls() {
+  std::array<std::size_t, kControls.size()> order{};
+  for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+  std::sort(order.begin(), order.end(),
+            [](std::size_t a, std::size_t b) { return kControls[a].tabIndex < kControls[b].tabIndex; });
+  const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(window_, GWLP_HINSTANCE));
+  for (const std::size_t index : order) {
+    const ControlDescription& control = kControls[index];
+    const ControlClass controlClass = ClassOf(control.kind);
+    const std::wstring caption = WideOf(control.caption);
+    controls_[index] = CreateWindowExW(controlClass.extendedStyle, controlClass.name, caption.c_str(),
+                                       WS_CHILD | WS_VISIBLE | controlClass.style, 0, 0, 0, 0, window_,
+                                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(Win32ControlId(index))),
+                                       instance, nullptr);
+  }
+  for (const FieldBinding& binding : kFieldBindings) {
+    HWND textBox = controls_[IndexOfControl(binding.textBox)];
+    SendMessageW(textBox, EM_SETLIMITTEXT, 0, 0);  // as long as the system allows
+    textBoxes_[IndexOf(binding.field)] = textBox;
+  }
+}
+
+// Places every control, and sizes the client area, for the given dots per
+// inch: 1440 twips to the inch.
+void Win32MainWindow::ApplyDpi(UINT dpi) {
+  NONCLIENTMETRICSW metrics{};
+  metrics.cbSize = sizeof metrics;
+  SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, dpi);
+  LOGFONTW face = metrics.lfMessageFont;
+  // The places were laid out for an 8-point face.
+  face.lfHeight = -MulDiv(kFontPointSize, static_cast<int>(dpi), 72);
+  HFONT font = CreateFontIndirectW(&face);
+  for (std::size_t i = 0; i < kControls.size(); ++i) {
+    const ControlDescription& control = kControls[i];
+    SetWindowPos(controls_[i], nullptr, ScaledTwips(control.left, dpi), ScaledTwips(control.top, dpi),
+                 ScaledTwips(control.width, dpi), ScaledTwips(control.height, dpi),
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    SendMessageW(controls_[i], WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+  }
+  if (font_ != nullptr) DeleteObject(font_);
+  font_ = font;
+
+  RECT frame{0, 0, ScaledTwips(kClientWidth, dpi), ScaledTwips(kClientHeight, dpi)};
+  AdjustWindowRectExForDpi(&frame, static_cast<DWORD>(GetWindowLongPtrW(window_, GWL_STYLE)), FALSE,
+                           static_cast<DWORD>(GetWindowLongPtrW(window_, GWL_EXSTYLE)), dpi);
+  SetWindowPos(window_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Win32MainWindow::buttonClicked(int controlId) {
+  for (const ButtonBinding& binding : kButtonBindings) {
+    if (Win32ControlId(IndexOfControl(binding.button)) == controlId) runner_.Run(binding.action);
+  }
+}
+
+std::string Win32MainWindow::GetFieldText(Field field) {
+  HWND textBox = textBoxes_[IndexOf(field)];
+  std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(textBox)) + 1, L'\0');
+  text.resize(static_cast<std::size_t>(GetWindowTextW(textBox, text.data(), static_cast<int>(text.size()))));
+  return Utf8Of(text);
+}
+
+void Win32MainWindow::SetFieldText(Field field, std::string_view text) {
+  SetWindowTextW(textBoxes_[IndexOf(field)], WideOf(text).c_str());
+}
+
+void Win32MainWindow::ShowAndEnd(const RunTimeError& error) {
+  MessageBoxW(window_, WideOf(ReportTextOf(error)).c_str(), L"Cotalia", MB_OK | MB_ICONERROR);
+  exitStatus_ = kFailedExitStatus;
+  DestroyWindow(window_);
+}
+
+}  // namespace cotalia

@@ -1,0 +1,52 @@
+// Form1 on the Win32 API, built from the window description table. A click
+// on a button arrives as WM_COMMAND, which hands the button's action to the
+// ActionRunner; the action reads and writes the EDIT boxes through this
+// window's FieldAccess, and a failed action ends in ShowAndEnd: MessageBoxW,
+// then the end of the message loop with kFailedExitStatus.
+#pragma once
+
+#include <windows.h>
+
+#include <array>
+#include <cstddef>
+#include <string>
+
+#include "error_report.h"
+#include "simulator_actions.h"
+#include "window_description.h"
+
+namespace cotalia {
+
+inline constexpr wchar_t kWin32WindowClass[] = L"CotaliaForm1";
+
+// The child-window identifier of kControls[index]; identifiers start above
+// IDOK and IDCANCEL, which IsDialogMessage sends for Enter and Escape.
+constexpr int Win32ControlId(std::size_t index) { return 1000 + static_cast<int>(index); }
+
+class Win32MainWindow final : public FieldAccess, public ErrorReport {
+ public:
+  // Creates and shows the window and runs the message loop; gives the exit
+  // status.
+  static int Run(HINSTANCE instance, int show);
+
+  std::string GetFieldText(Field field) override;
+  void SetFieldText(Field field, std::string_view text) override;
+  void ShowAndEnd(const RunTimeError& error) override;
+
+ private:
+  static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
+  void CreateControls();
+  void ApplyDpi(UINT dpi);
+  void buttonClicked(int controlId);
+
+  HWND window_ = nullptr;
+  HFONT font_ = nullptr;
+  HWND focusBeforeDeactivation_ = nullptr;
+  int exitStatus_ = 0;
+  std::array<HWND, kControls.size()> controls_{};
+  std::array<HWND, kFieldCount> textBoxes_{};
+  ActionRunner runner_{*this, *this};
+};
+
+}  // namespace cotalia

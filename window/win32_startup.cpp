@@ -1,0 +1,12 @@
+#include <windows.h>
+
+#include "startup.h"
+#include "win32_main_window.h"
+
+namespace cotalia {
+
+int RunCotalia(int /*argc*/, char** /*argv*/) {
+  return Win32MainWindow::Run(GetModuleHandleW(nullptr), SW_SHOWDEFAULT);
+}
+
+}  // namespace cotalia
