@@ -319,6 +319,8 @@ TEST(Win32Executable, CarriesItsVersionRecord) {
   EXPECT_EQ(VersionString(record, L"OriginalFilename"), L"Cotalia.exe");
   EXPECT_EQ(VersionString(record, L"CompanyName"), L"Cotalia");
   EXPECT_EQ(VersionString(record, L"ProductName"), L"Cotalia");
+  EXPECT_EQ(VersionString(record, L"FileDescription"), L"Simulador de acciones Cotalia");
+  EXPECT_EQ(VersionString(record, L"LegalCopyright"), L"Cotalia");
 }
 
 }  // namespace
