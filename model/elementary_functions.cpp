@@ -102,13 +102,19 @@ std::optional<double> RoundedIfDecided(const Wide<L>& value, int scale, int slac
   return low;
 }
 
+// A result of the accurate arithmetic: value * 2^scale.
+template <std::size_t L>
+struct Scaled {
+  Wide<L> value;
+  int scale;
+};
+
 // e^x = 2^k e^(x - k ln 2). The error of x - k ln 2 is at most |k| < 2^11
 // units of ln 2's last place; with ExpOfSmall's, under 2^-(kFractionBits - 22).
 template <std::size_t L>
-std::optional<double> AccurateExpAt(double x) {
+Scaled<L> WideExp(double x) {
   const auto k = static_cast<std::int64_t>(std::nearbyint(x * 1.4426950408889634));
-  const Wide<L> reduced = Wide<L>::FromDouble(x) - Ln2<L>().Times(k);
-  return RoundedIfDecided(ExpOfSmall(reduced), static_cast<int>(k), 24);
+  return {ExpOfSmall(Wide<L>::FromDouble(x) - Ln2<L>().Times(k)), static_cast<int>(k)};
 }
 
 // A seed for Newton's iteration, good to about 2^-40 for m in [0.7, 1.5]:
@@ -160,20 +166,26 @@ Reduced ReduceForLog(double x) {
 }
 
 template <std::size_t L>
-std::optional<double> AccurateLogAt(double x) {
+Scaled<L> WideLog(double x) {
   const Reduced reduced = ReduceForLog(x);
-  const Wide<L> value = Ln2<L>().Times(reduced.exponent) + LogOfReduced<L>(reduced.mantissa);
-  return RoundedIfDecided(value, 0, 24);
+  return {Ln2<L>().Times(reduced.exponent) + LogOfReduced<L>(reduced.mantissa), 0};
 }
 
-template <typename Function>
-double FirstDecided(Function&& atPrecision) {
-  if (const auto result = atPrecision(std::integral_constant<std::size_t, 3>{})) return *result;
-  if (const auto result = atPrecision(std::integral_constant<std::size_t, 5>{})) return *result;
-  if (const auto result = atPrecision(std::integral_constant<std::size_t, 9>{})) return *result;
-  if (const auto result = atPrecision(std::integral_constant<std::size_t, 17>{})) return *result;
+// The first precision at which the result's rounding is decided, allowing the
+// accurate arithmetic 2^-(kFractionBits - 24) of error.
+template <typename Compute>
+double FirstDecided(Compute&& compute) {
+  const auto decided = [&compute](auto limbs) -> std::optional<double> {
+    const auto result = compute(limbs);
+    return RoundedIfDecided(result.value, result.scale, 24);
+  };
+  if (const auto result = decided(std::integral_constant<std::size_t, 3>{})) return *result;
+  if (const auto result = decided(std::integral_constant<std::size_t, 5>{})) return *result;
+  if (const auto result = decided(std::integral_constant<std::size_t, 9>{})) return *result;
+  if (const auto result = decided(std::integral_constant<std::size_t, 17>{})) return *result;
   // Not reached for any double (see the header); the nearest at 1024 bits.
-  return *atPrecision(std::integral_constant<std::size_t, 17>{}, true);
+  const auto result = compute(std::integral_constant<std::size_t, 17>{});
+  return wide::NearestDouble(result.value, result.scale);
 }
 
 // ---- Tables for the fast paths, computed once from the accurate arithmetic.
@@ -227,9 +239,7 @@ struct Tables {
     for (int i = 0; i < kLogTableSize; ++i) {
       const double reciprocal = Truncated(Table::FromDouble(1 / (1 + (i + 0.5) / kLogTableSize)), 20);
       reciprocals[static_cast<std::size_t>(i)] = reciprocal;
-      const Reduced reduced = ReduceForLog(reciprocal);
-      const Table logValue = ln2.Times(reduced.exponent) + LogOfReduced<5>(reduced.mantissa);
-      logReciprocals[static_cast<std::size_t>(i)] = DoubleDoubleOf(-logValue);
+      logReciprocals[static_cast<std::size_t>(i)] = DoubleDoubleOf(-WideLog<5>(reciprocal).value);
     }
   }
 
@@ -253,25 +263,11 @@ const Tables& GetTables() {
 namespace detail {
 
 double AccurateExp(double x) {
-  return FirstDecided([x](auto limbs, bool nearest = false) -> std::optional<double> {
-    constexpr std::size_t L = decltype(limbs)::value;
-    if (nearest) {
-      const auto k = static_cast<std::int64_t>(std::nearbyint(x * 1.4426950408889634));
-      return wide::NearestDouble(ExpOfSmall(Wide<L>::FromDouble(x) - Ln2<L>().Times(k)), static_cast<int>(k));
-    }
-    return AccurateExpAt<L>(x);
-  });
+  return FirstDecided([x](auto limbs) { return WideExp<decltype(limbs)::value>(x); });
 }
 
 double AccurateLog(double x) {
-  return FirstDecided([x](auto limbs, bool nearest = false) -> std::optional<double> {
-    constexpr std::size_t L = decltype(limbs)::value;
-    if (nearest) {
-      const Reduced reduced = ReduceForLog(x);
-      return wide::NearestDouble(Ln2<L>().Times(reduced.exponent) + LogOfReduced<L>(reduced.mantissa));
-    }
-    return AccurateLogAt<L>(x);
-  });
+  return FirstDecided([x](auto limbs) { return WideLog<decltype(limbs)::value>(x); });
 }
 
 }  // namespace detail

@@ -69,8 +69,9 @@ MainWindow::MainWindow() {
   for (const ControlDescription& control : kControls) CreateControl(control, this);
 
   QWidget* previous = nullptr;
-  for (const ControlDescription* control : FocusOrder()) {
-    QWidget* widget = findChild<QWidget*>(QStringOf(control->name));
+  for (const std::size_t index : TabOrder()) {
+    if (kControls[index].kind == ControlKind::Label) continue;  // labels never take the focus
+    QWidget* widget = findChild<QWidget*>(QStringOf(kControls[index].name));
     if (previous != nullptr) setTabOrder(previous, widget);
     previous = widget;
   }

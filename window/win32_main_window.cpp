@@ -2,8 +2,6 @@
 
 #include <commctrl.h>
 
-#include <algorithm>
-
 #include "wiring.h"
 
 namespace cotalia {
@@ -26,12 +24,6 @@ std::string Utf8Of(std::wstring_view wide) {
   WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), utf8.data(), length, nullptr,
                       nullptr);
   return utf8;
-}
-
-std::size_t IndexOfControl(std::string_view name) {
-  const auto control = std::find_if(kControls.begin(), kControls.end(),
-                                    [name](const ControlDescription& c) { return c.name == name; });
-  return static_cast<std::size_t>(control - kControls.begin());
 }
 
 int ScaledTwips(int twips, UINT dpi) { return MulDiv(twips, static_cast<int>(dpi), 1440); }
@@ -139,12 +131,8 @@ LRESULT Win32MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
 // The dialog manager's Tab order is the children's creation order, so the
 // controls are created in tab-index order.
 void Win32MainWindow::CreateControls() {
-  std::array<std::size_t, kControls.size()> order{};
-  for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
-  std::sort(order.begin(), order.end(),
-            [](std::size_t a, std::size_t b) { return kControls[a].tabIndex < kControls[b].tabIndex; });
   const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(window_, GWLP_HINSTANCE));
-  for (const std::size_t index : order) {
+  for (const std::size_t index : TabOrder()) {
     const ControlDescription& control = kControls[index];
     const ControlClass controlClass = ClassOf(control.kind);
     const std::wstring caption = WideOf(control.caption);

@@ -4,15 +4,17 @@
 
 namespace cotalia {
 
-std::array<const ControlDescription*, 17> FocusOrder() {
-  std::array<const ControlDescription*, 17> order{};
-  auto next = order.begin();
-  for (const ControlDescription& control : kControls) {
-    if (control.kind != ControlKind::Label) *next++ = &control;
-  }
-  std::sort(order.begin(), order.end(), [](const ControlDescription* a, const ControlDescription* b) {
-    return a->tabIndex < b->tabIndex;
-  });
+std::size_t IndexOfControl(std::string_view name) {
+  const auto control = std::find_if(kControls.begin(), kControls.end(),
+                                    [name](const ControlDescription& c) { return c.name == name; });
+  return static_cast<std::size_t>(control - kControls.begin());
+}
+
+std::array<std::size_t, kControls.size()> TabOrder() {
+  std::array<std::size_t, kControls.size()> order{};
+  for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+  std::sort(order.begin(), order.end(),
+            [](std::size_t a, std::size_t b) { return kControls[a].tabIndex < kControls[b].tabIndex; });
   return order;
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <string_view>
 
 namespace cotalia {
@@ -67,7 +68,11 @@ inline constexpr std::array<ControlDescription, 27> kControls{{
     {"Command7", ControlKind::Button, "Borrar", 8520, 2880, 1335, 375, 26},
 }};
 
-// The controls that take the focus, in tab-index order: the path of the Tab key.
-std::array<const ControlDescription*, 17> FocusOrder();
+// The position in kControls of the control of that name.
+std::size_t IndexOfControl(std::string_view name);
+
+// Every control's position in kControls, in tab-index order. Leaving out the
+// labels gives the path of the Tab key.
+std::array<std::size_t, kControls.size()> TabOrder();
 
 }  // namespace cotalia

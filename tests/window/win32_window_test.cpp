@@ -43,13 +43,6 @@ std::wstring ClassNameOf(HWND window) {
   return name.data();
 }
 
-std::size_t IndexOfControl(std::string_view name) {
-  return static_cast<std::size_t>(
-      std::find_if(kControls.begin(), kControls.end(),
-                   [name](const ControlDescription& c) { return c.name == name; }) -
-      kControls.begin());
-}
-
 template <typename Condition>
 bool WaitFor(Condition condition) {
   for (int i = 0; i < 500; ++i) {
