@@ -60,6 +60,9 @@ void BM_Exponential(benchmark::State& state) { RunOver<CorrectlyRoundedExp>(stat
 void BM_StdExp(benchmark::State& state) { RunOver<StdExp>(state, ExpInputs()); }
 void BM_NaturalLog(benchmark::State& state) { RunOver<CorrectlyRoundedLog>(state, LogInputs()); }
 void BM_StdLog(benchmark::State& state) { RunOver<StdLog>(state, LogInputs()); }
+// The wide fixed-point paths alone, which only the rare undecided inputs take.
+void BM_AccurateExp(benchmark::State& state) { RunOver<detail::AccurateExp>(state, ExpInputs()); }
+void BM_AccurateLog(benchmark::State& state) { RunOver<detail::AccurateLog>(state, LogInputs()); }
 
 // Texts as users type them and as the fields show results.
 const std::vector<std::string>& Texts() {
@@ -160,6 +163,8 @@ BENCHMARK(BM_Exponential);
 BENCHMARK(BM_StdExp);
 BENCHMARK(BM_NaturalLog);
 BENCHMARK(BM_StdLog);
+BENCHMARK(BM_AccurateExp);
+BENCHMARK(BM_AccurateLog);
 BENCHMARK(BM_ValueOfText);
 BENCHMARK(BM_NumberFromText);
 BENCHMARK(BM_StdFromChars);

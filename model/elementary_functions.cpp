@@ -62,7 +62,7 @@ const Wide<L>& Ln2() {
   static const Wide<L> value = [] {
     Wide<L> power = Wide<L>::One().DividedBy(3);
     Wide<L> sum;
-    for (wide::Limb n = 0; !power.IsZero(); ++n) {
+    for (std::uint32_t n = 0; !power.IsZero(); ++n) {
       sum = sum + power.DividedBy(2 * n + 1);
       power = power.DividedBy(9);
     }
@@ -82,7 +82,7 @@ Wide<L> ExpOfSmall(const Wide<L>& r) {
   const Wide<L> reduced = r.ShiftedRight(kHalvings);
   Wide<L> sum = Wide<L>::One();
   Wide<L> term = Wide<L>::One();
-  for (wide::Limb n = 1;; ++n) {
+  for (std::uint32_t n = 1;; ++n) {
     term = (term * reduced).DividedBy(n);
     if (term.IsZero()) break;
     sum = sum + term;

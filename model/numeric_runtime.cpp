@@ -114,9 +114,62 @@ bool ScanDecimal(std::string_view text, ExponentLetters letters, DecimalText& nu
   return true;
 }
 
+// Clinger's fast path: a decimal m 10^e whose significand m is at most 2^53
+// and whose power of ten is exact in a double is m * 10^e or m / 10^-e, each
+// one correctly rounded operation; up to 15 more powers of ten fit where
+// m 10^(e - 22) is still an integer of at most 53 bits. It is taken here,
+// in this build's own double arithmetic, rather than left to std::from_chars,
+// whose own fast path runs with the C++ library's compiler flags: on 32-bit
+// x86 those use the x87 unit, which rounds such a product twice and reads
+// 3.77459081309606E+28 one unit in the last place too high. Every other
+// number goes to std::from_chars, which decides it in integer arithmetic.
+std::optional<double> ExactDecimal(const DecimalText& number) {
+  static constexpr std::array<double, 23> kPowersOfTen = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                                          1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                                          1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+  constexpr std::uint64_t kLargestExact = std::uint64_t{1} << 53;
+  constexpr std::int64_t kLargestExactPower = 22;
+
+  std::uint64_t significand = 0;
+  std::int64_t significantDigits = 0;
+  std::int64_t trailingZeros = 0;  // zeros after the last non-zero digit, not yet in the significand
+  for (const std::string_view digits : {number.integerDigits, number.fractionDigits}) {
+    for (const char digit : digits) {
+      if (digit == '0') {
+        if (significand != 0) ++trailingZeros;
+        continue;
+      }
+      significantDigits += trailingZeros + 1;
+      if (significantDigits > 19) return std::nullopt;  // 10^19 < 2^64: no overflow below
+      for (; trailingZeros > 0; --trailingZeros) significand *= 10;
+      significand = significand * 10 + static_cast<std::uint64_t>(digit - '0');
+    }
+  }
+  if (significand == 0) return number.negative ? -0.0 : 0.0;
+  if (significand > kLargestExact) return std::nullopt;
+
+  const std::int64_t exponent =
+      number.exponent - static_cast<std::int64_t>(number.fractionDigits.size()) + trailingZeros;
+  double value = static_cast<double>(significand);
+  if (exponent < 0) {
+    if (exponent < -kLargestExactPower) return std::nullopt;
+    value /= kPowersOfTen[static_cast<std::size_t>(-exponent)];
+  } else if (exponent <= kLargestExactPower) {
+    value *= kPowersOfTen[static_cast<std::size_t>(exponent)];
+  } else {
+    for (std::int64_t extra = exponent - kLargestExactPower; extra > 0; --extra) {
+      if (significand > kLargestExact / 10) return std::nullopt;
+      significand *= 10;
+    }
+    value = static_cast<double>(significand) * kPowersOfTen[kLargestExactPower];
+  }
+  return number.negative ? -value : value;
+}
+
 // The nearest double to the number; kOverflow beyond the double range, and a
 // signed zero below the smallest subnormal.
 double DoubleOfDecimal(const DecimalText& number) {
+  if (const std::optional<double> exact = ExactDecimal(number)) return *exact;
   const double zero = number.negative ? -0.0 : 0.0;
   // Decimal exponent of the leading significant digit, which tells an
   // overflow from an underflow when the conversion reports either.
@@ -256,8 +309,9 @@ std::string TextOfNumber(double value) {
   text.reserve(32);
   if (negative) text += '-';
   // Plain form from 1E-5 up to the last value below 1E+15, exponent form
-  // outside: the same switch points as C's %g with 15 digits, which keeps
-  // small rates readable (0.00012) without long runs of zeros.
+  // outside. The upper switch is C's %g with 15 digits; the lower one is a
+  // decade below %g's 1E-4, which keeps small rates readable (0.00012)
+  // without long runs of zeros.
   if (exponent >= 15 || exponent < -5) {
     text += significant.front();
     if (significant.size() > 1) {
@@ -287,14 +341,15 @@ std::string TextOfNumber(double value) {
 }
 
 // Reads the writer's 15 digits back without spelling them out as the field
-// would: the same decimal number, so the same nearest double. Zero is
-// positive, as the writer shows it.
+// would: the same decimal number, so the same nearest double, and the same
+// kOverflow where the 15 digits of one of the largest doubles lie beyond the
+// double range. Zero is positive, as the writer shows it.
 double RoundThroughDisplay(double value) {
   if (value == 0 || !std::isfinite(value)) return ValueOfText(TextOfNumber(value));
   std::array<char, 40> buffer{};
-  double rounded = 0;
-  std::from_chars(buffer.data(), buffer.data() + FifteenDigits(value, buffer), rounded);
-  return rounded;
+  DecimalText number;
+  ScanDecimal(std::string_view(buffer.data(), FifteenDigits(value, buffer)), ExponentLetters::EOnly, number);
+  return DoubleOfDecimal(number);
 }
 
 double NaturalLog(double x) {

@@ -4,11 +4,20 @@
 // status flags of the calling thread.
 #pragma once
 
+#include <cfloat>
 #include <cstdint>
 #include <exception>
 #include <initializer_list>
 #include <string>
 #include <string_view>
+
+// Every double expression must round to double at each step, as it does with
+// SSE2 or any 64-bit processor's arithmetic; the x87 unit's 80-bit registers
+// would change the last digits. On 32-bit x86, build with -msse2 -mfpmath=sse.
+// The model's sources are all built with the same flags, so this one check
+// covers them.
+static_assert(FLT_EVAL_METHOD == 0,
+              "doubles are evaluated in extended precision: build with -msse2 -mfpmath=sse on 32-bit x86");
 
 namespace cotalia {
 
@@ -57,6 +66,9 @@ double NumberFromText(std::string_view text);
 std::string TextOfNumber(double value);
 
 // ValueOfText(TextOfNumber(value)): keeps the 15 digits that a field shows.
+// Like the reader, it throws kOverflow for the few largest doubles, whose 15
+// digits (1.79769313486232E+308) lie beyond the double range; infinities and
+// NaN, which the writer spells in letters, read as 0.
 double RoundThroughDisplay(double value);
 
 // Throws kInvalidCall for x <= 0.

@@ -15,7 +15,46 @@
 namespace cotalia::wide {
 
 using Limb = std::uint64_t;
-__extension__ typedef unsigned __int128 DoubleLimb;
+
+// Standard C++ has no 128-bit integer, so the carries and the double-width
+// products are built from 64-bit operations and 32-bit halves.
+
+// a + b + carry, with carry (0 or 1) replaced by the carry out.
+inline Limb AddWithCarry(Limb a, Limb b, Limb& carry) {
+  const Limb partial = a + b;
+  const Limb sum = partial + carry;
+  carry = static_cast<Limb>(partial < a) + static_cast<Limb>(sum < partial);
+  return sum;
+}
+
+struct LimbPair {
+  Limb low;
+  Limb high;
+};
+
+// The full 128-bit product a * b + addend1 + addend2, which cannot overflow:
+// (2^64 - 1)^2 + 2 (2^64 - 1) = 2^128 - 1.
+inline LimbPair MultiplyAdd(Limb a, Limb b, Limb addend1, Limb addend2) {
+  constexpr Limb kHalf = 0xFFFF'FFFFu;
+  const Limb aLow = a & kHalf;
+  const Limb aHigh = a >> 32;
+  const Limb bLow = b & kHalf;
+  const Limb bHigh = b >> 32;
+  const Limb lowLow = aLow * bLow;
+  const Limb lowHigh = aLow * bHigh;
+  const Limb highLow = aHigh * bLow;
+  // Below 3 * 2^32: no overflow.
+  const Limb middle = (lowLow >> 32) + (lowHigh & kHalf) + (highLow & kHalf);
+  LimbPair product{(middle << 32) | (lowLow & kHalf),
+                   aHigh * bHigh + (lowHigh >> 32) + (highLow >> 32) + (middle >> 32)};
+  Limb carry = 0;
+  product.low = AddWithCarry(product.low, addend1, carry);
+  product.high += carry;
+  carry = 0;
+  product.low = AddWithCarry(product.low, addend2, carry);
+  product.high += carry;
+  return product;
+}
 
 template <std::size_t L>
 struct Fixed {
@@ -69,11 +108,7 @@ struct Fixed {
   Fixed operator-() const {
     Fixed result;
     Limb carry = 1;
-    for (std::size_t i = 0; i < L; ++i) {
-      const DoubleLimb sum = static_cast<DoubleLimb>(~limbs[i]) + carry;
-      result.limbs[i] = static_cast<Limb>(sum);
-      carry = static_cast<Limb>(sum >> 64);
-    }
+    for (std::size_t i = 0; i < L; ++i) result.limbs[i] = AddWithCarry(~limbs[i], 0, carry);
     return result;
   }
 
@@ -82,11 +117,7 @@ struct Fixed {
   friend Fixed operator+(const Fixed& a, const Fixed& b) {
     Fixed result;
     Limb carry = 0;
-    for (std::size_t i = 0; i < L; ++i) {
-      const DoubleLimb sum = static_cast<DoubleLimb>(a.limbs[i]) + b.limbs[i] + carry;
-      result.limbs[i] = static_cast<Limb>(sum);
-      carry = static_cast<Limb>(sum >> 64);
-    }
+    for (std::size_t i = 0; i < L; ++i) result.limbs[i] = AddWithCarry(a.limbs[i], b.limbs[i], carry);
     return result;
   }
 
@@ -114,9 +145,9 @@ struct Fixed {
     for (std::size_t i = 0; i < L; ++i) {
       Limb carry = 0;
       for (std::size_t j = 0; j < L; ++j) {
-        const DoubleLimb sum = static_cast<DoubleLimb>(x.limbs[i]) * y.limbs[j] + product[i + j] + carry;
-        product[i + j] = static_cast<Limb>(sum);
-        carry = static_cast<Limb>(sum >> 64);
+        const LimbPair sum = MultiplyAdd(x.limbs[i], y.limbs[j], product[i + j], carry);
+        product[i + j] = sum.low;
+        carry = sum.high;
       }
       product[i + L] = carry;
     }
@@ -125,15 +156,18 @@ struct Fixed {
     return a.IsNegative() != b.IsNegative() ? -result : result;
   }
 
-  // Truncated towards zero.
-  Fixed DividedBy(Limb divisor) const {
+  // Truncated towards zero. A divisor below 2^32 keeps every partial
+  // dividend, remainder and next 32-bit digit, within 64 bits.
+  Fixed DividedBy(std::uint32_t divisor) const {
     const Fixed x = Magnitude();
     Fixed result;
-    DoubleLimb remainder = 0;
+    Limb remainder = 0;
     for (std::size_t i = L; i-- > 0;) {
-      const DoubleLimb current = (remainder << 64) | x.limbs[i];
-      result.limbs[i] = static_cast<Limb>(current / divisor);
-      remainder = current % divisor;
+      const Limb high = (remainder << 32) | (x.limbs[i] >> 32);
+      remainder = high % divisor;
+      const Limb low = (remainder << 32) | (x.limbs[i] & 0xFFFF'FFFFu);
+      remainder = low % divisor;
+      result.limbs[i] = ((high / divisor) << 32) | (low / divisor);
     }
     return IsNegative() ? -result : result;
   }
@@ -144,9 +178,9 @@ struct Fixed {
     Fixed result;
     Limb carry = 0;
     for (std::size_t i = 0; i < L; ++i) {
-      const DoubleLimb sum = static_cast<DoubleLimb>(x.limbs[i]) * magnitude + carry;
-      result.limbs[i] = static_cast<Limb>(sum);
-      carry = static_cast<Limb>(sum >> 64);
+      const LimbPair sum = MultiplyAdd(x.limbs[i], magnitude, carry, 0);
+      result.limbs[i] = sum.low;
+      carry = sum.high;
     }
     return IsNegative() != (factor < 0) ? -result : result;
   }

@@ -10,11 +10,12 @@ std::size_t IndexOfControl(std::string_view name) {
   return static_cast<std::size_t>(control - kControls.begin());
 }
 
-std::array<std::size_t, kControls.size()> TabOrder() {
+std::array<std::size_t, kControls.size()> TabOrder(const ControlTable& controls) {
   std::array<std::size_t, kControls.size()> order{};
   for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
-  std::sort(order.begin(), order.end(),
-            [](std::size_t a, std::size_t b) { return kControls[a].tabIndex < kControls[b].tabIndex; });
+  std::sort(order.begin(), order.end(), [&controls](std::size_t a, std::size_t b) {
+    return controls[a].tabIndex < controls[b].tabIndex;
+  });
   return order;
 }
 

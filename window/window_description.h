@@ -71,8 +71,10 @@ inline constexpr std::array<ControlDescription, 27> kControls{{
 // The position in kControls of the control of that name.
 std::size_t IndexOfControl(std::string_view name);
 
-// Every control's position in kControls, in tab-index order. Leaving out the
-// labels gives the path of the Tab key.
-std::array<std::size_t, kControls.size()> TabOrder();
+using ControlTable = std::array<ControlDescription, kControls.size()>;
+
+// Every control's position in the table, in tab-index order, whatever order
+// the table lists them in. Leaving out the labels gives the path of the Tab key.
+std::array<std::size_t, kControls.size()> TabOrder(const ControlTable& controls = kControls);
 
 }  // namespace cotalia

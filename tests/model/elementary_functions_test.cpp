@@ -166,6 +166,14 @@ INSTANTIATE_TEST_SUITE_P(
                                                     -std::uniform_int_distribution<int>(1, 52)(r));
                             }},
                     Sampled{"UlpsFromOne", 20000, Around(1.0, 10000)},
+                    // Where the table takes over from the series about 1, on both sides.
+                    Sampled{"TableEdgeNearOne", 200000,
+                            [](auto& r) {
+                              const double offset = std::ldexp(Uniform(r, 1, 2), -8);
+                              return std::uniform_int_distribution<int>(0, 1)(r) == 0 ? 1 + offset
+                                                                                      : 1 - offset;
+                            }},
+                    Sampled{"Two", 1, [](auto&) { return 2.0; }},
                     Sampled{"OneHalfToTwo", 200000, [](auto& r) { return Uniform(r, 0.5, 2); }},
                     Sampled{"Subnormals", 50000,
                             [](auto& r) {

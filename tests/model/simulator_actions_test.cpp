@@ -233,6 +233,25 @@ INSTANTIATE_TEST_SUITE_P(
                             ComputePriceDeviation, Field::Text8, "", kOverflow}),
     [](const testing::TestParamInfo<Outcome>& info) { return std::string(info.param.name); });
 
+// The same checks overflowing towards minus infinity, where an unchecked
+// exponential would quietly give 0 and the square root of a negative variance
+// code 5.
+INSTANTIATE_TEST_SUITE_P(
+    NegativeOverflowAtEveryCheck, Outcomes,
+    testing::Values(Outcome{"LogMeanProduct", Typed("100", "-1E302", "20", "1E308"), ComputeLogMean,
+                            Field::Text9, "", kOverflow},
+                    Outcome{"ExpectedExponent", Typed("100", "-1E300", "20", "1E300"), ComputeExpectedPrice,
+                            Field::Text7, "", kOverflow},
+                    Outcome{"ExpectedProduct", Typed("-1E308", "1200", "20", "1"), ComputeExpectedPrice,
+                            Field::Text7, "", kOverflow},
+                    Outcome{"PriceDeviationDoubledReturn", Typed("100", "-1E308", "20", "12"),
+                            ComputePriceDeviation, Field::Text8, "", kOverflow},
+                    Outcome{"PriceDeviationSpreadExponent", Typed("100", "0", "1E150", "-1E20"),
+                            ComputePriceDeviation, Field::Text8, "", kOverflow},
+                    Outcome{"PriceDeviationVariance", Typed("1E154", "-1000", "100", "-12"),
+                            ComputePriceDeviation, Field::Text8, "", kOverflow}),
+    [](const testing::TestParamInfo<Outcome>& info) { return std::string(info.param.name); });
+
 // Records every field access, and leaves an overflow flag raised after each
 // one as a toolkit might: the actions must clear the flags after every access
 // or their next check would report it.
