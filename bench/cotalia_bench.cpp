@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The model's speed beside the standard library's, on the same inputs.
 // Reproduce: cmake --preset release && cmake --build --preset release &&
 //   build/release/bench/cotalia_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The baseline for start-up cost: an empty Qt Widgets window of Form1's size.
 #include <QApplication>
 #include <QWidget>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Times how long programs take to put their first window on the X display,
 // and how much memory they use by then.
 //

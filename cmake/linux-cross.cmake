@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Cross-builds for another Linux processor with Debian's cross compilers,
 # statically linked so that qemu-user runs the programs without the target's
 # libraries. COTALIA_CROSS_TRIPLE names the target (aarch64-linux-gnu,

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Cross-builds the Windows executable with mingw-w64. Debian names the
 # compilers with the POSIX threading model (which the C++ threading library
 # and GoogleTest need) with a -posix suffix; MinGW on Windows names them

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The exponential and the natural logarithm, correctly rounded to nearest
 // (ties to even) for every double, so that every platform shows the same last
 // digit. No C library exp or log is called.

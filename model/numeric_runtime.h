@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Numbers in and out of field texts, the few functions the actions need, and
 // the one error type of the program. Every operation either gives its answer or
 // throws RunTimeError; none of them keeps state apart from the floating-point

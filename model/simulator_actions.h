@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The seven actions behind the calculator's buttons. They hold no numbers
 // between calls: every input and output is the text of one of ten fields,
 // reached through FieldAccess. Each action reads its fields, computes, and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Signed fixed-point numbers of L 64-bit limbs: one limb of integer part and
 // L - 1 limbs of fraction, in two's complement. Only the accurate paths of the
 // exponential and the logarithm use them, where a few hundred bits are needed

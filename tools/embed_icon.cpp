@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Build-time tool: turns the icon's PNG into a C++ array of ARGB pixels, so
 // that the window sets its icon without decoding an image at start-up.
 // Usage: embed_icon INPUT.png OUTPUT.h

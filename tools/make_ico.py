@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Packs PNG images into one Windows .ico file (PNG-compressed entries).
 
 Usage: make_ico.py OUTPUT.ico INPUT.png...

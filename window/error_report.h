@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What happens when an action fails: the error leaves the action unchanged,
 // is caught by ActionRunner, the one place that catches it, and is shown to
 // the user by the front end's ErrorReport, after which the program ends.

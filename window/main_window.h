@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Form1 on Qt Widgets, built from the window description table. A click on a
 // button reaches buttonClicked, which hands the button's action to the
 // ActionRunner; the action reads and writes the text boxes through this

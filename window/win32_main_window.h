@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Form1 on the Win32 API, built from the window description table. A click
 // on a button arrives as WM_COMMAND, which hands the button's action to the
 // ActionRunner; the action reads and writes the EDIT boxes through this

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window Form1 as data: its caption, its client area and its 27 controls.
 // The Qt and the Win32 front ends both build the window from this table, and
 // nothing else says where a control stands or what it reads.

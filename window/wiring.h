@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Which text box is which field, which label names it, and which action each
 // button runs: the toolkit-free half of every front end.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Any text at all gives the strict reader a finite number, a type mismatch or
 // an overflow, and whatever it accepts the lenient reader reads the same.
 #include <cmath>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Any text at all gives the lenient reader a number or an overflow, and what
 // the writer makes of that number reads back to the number it shows, except
 // for the largest doubles, whose 15 digits lie beyond the double range and

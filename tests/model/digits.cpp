@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Prints a digest of the model's results on fixed inputs: the exponential,
 // the logarithm, the writer and the readers, and the six calculations. The
 // inputs come from the bits of a fixed std::mt19937_64 sequence, which is the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The exponential and the logarithm against MPFR, correctly rounded at 53
 // bits with the double's exponent range and subnormals. COTALIA_MPFR_SCALE
 // multiplies every sample count (scripts/check-elementary-functions uses it

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "numeric_runtime.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The double-width arithmetic of the accurate paths, at the carries that a
 // 32-bit-halves product or division can get wrong. The MPFR comparisons prove
 // the paths on the build machine; these rows run on every processor.

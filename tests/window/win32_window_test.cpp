@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Drives the real Cotalia.exe, started as a child process, through window
 // messages, as a screen reader or a test robot would: its controls, focus and
 // Tab chain, the worked example, "Borrar", the error report and the exit
