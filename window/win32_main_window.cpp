@@ -3,6 +3,9 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+#include <vector>
+
 #include "wiring.h"
 
 namespace cotalia {
@@ -46,6 +49,29 @@ ControlClass ClassOf(ControlKind kind) {
       return {L"BUTTON", WS_TABSTOP | BS_PUSHBUTTON, 0};
   }
   return {L"STATIC", 0, 0};
+}
+
+// The order in which the controls are created, which is their z-order. The
+// dialog manager steps the Tab key through the tab stops in z-order, and
+// screen readers (through MSAA) name an edit box after the nearest static
+// text before it in z-order. So: tab-index order, except that each label that
+// names a text box comes immediately before that box. Labels are not tab
+// stops, so moving them leaves the Tab path as it is.
+std::vector<std::size_t> CreationOrder() {
+  const auto namesABox = [](std::size_t index) {
+    return std::any_of(kFieldBindings.begin(), kFieldBindings.end(), [index](const FieldBinding& binding) {
+      return IndexOfControl(binding.label) == index;
+    });
+  };
+  std::vector<std::size_t> order;
+  for (const std::size_t index : TabOrder()) {
+    if (namesABox(index)) continue;
+    for (const FieldBinding& binding : kFieldBindings) {
+      if (IndexOfControl(binding.textBox) == index) order.push_back(IndexOfControl(binding.label));
+    }
+    order.push_back(index);
+  }
+  return order;
 }
 
 }  // namespace
@@ -129,11 +155,9 @@ LRESULT Win32MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
   }
 }
 
-// The dialog manager's Tab order is the children's creation order, so the
-// controls are created in tab-index order.
 void Win32MainWindow::CreateControls() {
   const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(window_, GWLP_HINSTANCE));
-  for (const std::size_t index : TabOrder()) {
+  for (const std::size_t index : CreationOrder()) {
     const ControlDescription& control = kControls[index];
     const ControlClass controlClass = ClassOf(control.kind);
     const std::wstring caption = WideOf(control.caption);

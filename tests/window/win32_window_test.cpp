@@ -6,6 +6,8 @@
 // Usage: cotalia_win32_tests PATH\TO\Cotalia.exe [GoogleTest flags]
 #include <gtest/gtest.h>
 #include <windows.h>
+// After windows.h, which it needs.
+#include <oleacc.h>
 
 #include <algorithm>
 #include <array>
@@ -16,6 +18,7 @@
 
 #include "win32_main_window.h"
 #include "window_description.h"
+#include "wiring.h"
 
 namespace cotalia {
 namespace {
@@ -197,6 +200,30 @@ TEST(Win32Window, FocusStartsInText1AndTabFollowsTheTabIndex) {
   }
 }
 
+// What Narrator or NVDA announce for each box of Cotalia.exe: the caption of
+// its label.
+TEST(Win32Window, ScreenReadersNameEachBoxAfterItsLabel) {
+  RunningProgram program;
+  ASSERT_NE(program.window(), nullptr);
+  ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
+  for (const FieldBinding& binding : kFieldBindings) {
+    SCOPED_TRACE(std::string(binding.textBox));
+    IAccessible* accessible = nullptr;
+    ASSERT_EQ(AccessibleObjectFromWindow(program.control(binding.textBox), static_cast<DWORD>(OBJID_CLIENT),
+                                         __uuidof(IAccessible), reinterpret_cast<void**>(&accessible)),
+              S_OK);
+    VARIANT self{};
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    BSTR name = nullptr;
+    EXPECT_EQ(accessible->get_accName(self, &name), S_OK);
+    EXPECT_EQ(std::wstring(name == nullptr ? L"(none)" : name), WideOf(AccessibleNameOf(binding)));
+    SysFreeString(name);
+    accessible->Release();
+  }
+  CoUninitialize();
+}
+
 TEST(Win32Window, ButtonsComputeTheWorkedExampleAndBorrarClears) {
   RunningProgram program;
   ASSERT_NE(program.window(), nullptr);
@@ -314,7 +341,8 @@ TEST(Win32Executable, CarriesItsVersionRecord) {
   EXPECT_EQ(VersionString(record, L"CompanyName"), L"Cotalia");
   EXPECT_EQ(VersionString(record, L"ProductName"), L"Cotalia");
   EXPECT_EQ(VersionString(record, L"FileDescription"), L"Simulador de acciones Cotalia");
-  EXPECT_EQ(VersionString(record, L"LegalCopyright"), L"Cotalia");
+  EXPECT_EQ(VersionString(record, L"LegalCopyright"), L"Copyright \u00A9 2026 Cotalia developers");
+  EXPECT_EQ(VersionString(record, L"Comments"), L"Licencia GPL-3.0-or-later");
 }
 
 }  // namespace
