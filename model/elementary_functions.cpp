@@ -193,6 +193,8 @@ double FirstDecided(Compute&& compute) {
 
 constexpr int kExpTableBits = 6;
 constexpr int kExpTableSize = 1 << kExpTableBits;
+constexpr int kFastExpTableBits = 10;
+constexpr int kFastExpTableSize = 1 << kFastExpTableBits;
 constexpr int kLogTableBits = 7;
 constexpr int kLogTableSize = 1 << kLogTableBits;
 using Table = Wide<5>;
@@ -219,6 +221,12 @@ struct Tables {
     DoubleDouble split;
   };
   std::array<PowerOfTwo, kExpTableSize> powersOfTwo;
+  // ln2 / 1024 = fastStep1 + fastStep2 with fastStep1 cut to 32 significant
+  // bits, so that k * fastStep1 is exact for |k| < 2^21; the rest of ln 2 /
+  // 1024 beyond fastStep2 is below 2^-96.
+  double fastStep1;
+  double fastStep2;
+  std::array<DoubleDouble, kFastExpTableSize> fastPowersOfTwo;  // 2^(j/1024) as hi + lo
   // Near 1 / (1 + (i + 1/2)/128), cut to 20 significant bits so that its
   // products with the 26- and 27-bit halves of a mantissa are exact.
   std::array<double, kLogTableSize> reciprocals;
@@ -236,6 +244,21 @@ struct Tables {
     for (int j = 0; j < kExpTableSize; ++j) {
       const DoubleDouble power = DoubleDoubleOf(ExpOfSmall(step.Times(j)));
       powersOfTwo[static_cast<std::size_t>(j)] = {power, Split(power.hi)};
+    }
+    const Table fastStep = ln2.ShiftedRight(kFastExpTableBits);
+    fastStep1 = Truncated(fastStep, 32);
+    fastStep2 = wide::NearestDouble(fastStep - Table::FromDouble(fastStep1));
+    // 2^(j/1024) = 2^(high/32) 2^(low/1024): 64 exponentials and a product
+    // each, rather than 1024 exponentials.
+    std::array<Table, 32> coarse;
+    std::array<Table, 32> fine;
+    for (int i = 0; i < 32; ++i) {
+      coarse[static_cast<std::size_t>(i)] = ExpOfSmall(step.Times(2 * i));
+      fine[static_cast<std::size_t>(i)] = ExpOfSmall(fastStep.Times(i));
+    }
+    for (int j = 0; j < kFastExpTableSize; ++j) {
+      fastPowersOfTwo[static_cast<std::size_t>(j)] =
+          DoubleDoubleOf(coarse[static_cast<std::size_t>(j / 32)] * fine[static_cast<std::size_t>(j % 32)]);
     }
     for (int i = 0; i < kLogTableSize; ++i) {
       const double reciprocal = Truncated(Table::FromDouble(1 / (1 + (i + 0.5) / kLogTableSize)), 20);
@@ -287,7 +310,7 @@ constexpr double kRoundingShift = 0x1.8p52;
 // after r^7/7!, below |r|^8/8! < 2^-74.5; rounding of r^3 P(r), of size below
 // 2^-24, below 2^-75; the low parts' additions below 2^-76; the table's and
 // the products' below 2^-100. The sum is below 2^-68.4; the test is given 2^-67.
-double CorrectlyRoundedExp(double x) {
+double detail::DoubleDoubleExp(double x) {
   if (std::isnan(x)) return x;
   if (x > 710) return std::numeric_limits<double>::infinity();
   if (x < -746) return 0;
@@ -329,48 +352,103 @@ double CorrectlyRoundedExp(double x) {
   return detail::AccurateExp(x);
 }
 
-// ln x = e ln2 - ln c + ln(1 + u) with x = 2^e m, m in [1, 2), c the table's
-// reciprocal for m's leading seven bits and u = m c - 1 exactly, |u| < 2^-8;
-// for x within 2^-8 of 1, e = 0, c = 1 and u = x - 1. ln(1 + u) = u - u^2/2 +
-// u^3 Q(u): u - u^2/2 in double-double, the rest in double. Errors: truncation
-// after u^9/9 below |u|^10/10 < 2^-83; rounding of u^3 Q(u), of size below
-// 2^-25, below 2^-77; table and ln 2 below 2^-100. Relative to the result,
-// which is at least |u|/2 near 1 and 2^-9 elsewhere: below 2^-68; the test is
-// given 2^-66.
-double CorrectlyRoundedLog(double x) {
+// The first step, in plain double arithmetic: e^x = 2^m 2^(j/1024) e^r, with
+// k = 1024 m + j the nearest integer to x 1024/ln 2 and r = x - k ln2/1024,
+// |r| <= (1/2 + 2^-32) ln2/1024 < 2^-11.52. With the table's T = 2^(j/1024) =
+// hi + lo and p ~ e^r - 1 = r + r^2/2 + ... + r^5/120, the result is
+// 2^m (hi + (hi p + lo)). Errors, relative to e^x, each bounded from |r|,
+// |p| < 2^-11.51 and 1 <= hi < 2:
+// - r: x - k fastStep1 is exact (k fastStep1 is exact, and within a factor of
+//   2 of x unless k = 0); k fastStep2 (below 2^-22) rounds by at most 2^-76,
+//   ln 2/1024 - fastStep1 - fastStep2 times |k| < 2^20 is below 2^-76, and
+//   the subtraction rounds by at most 2^-53 |r| < 2^-64.52: 2^-64.49 in all;
+// - p: truncation after r^5/120 below |r|^6/720 < 2^-78; the rounding of
+//   the higher terms (below 2^-24) below 2^-75; the sum r + q rounds by at
+//   most 2^-53 |p| < 2^-64.51: 2^-64.49 in all;
+// - hi p rounds by at most 2^-64.51 of hi; adding lo, by at most 2^-64.5 of
+//   hi; lo p, left out, is below 2^-53 2^-11.51 hi = 2^-64.51 hi; the
+//   table's own error is below 2^-104.
+// The sum is below 5 * 2^-64.49 < 2^-62.16 of hi + (hi p + lo), which lies
+// within 2^-11 of hi; the test is given 2^-61, at least twice that.
+// The range |x| < 707 keeps every result normal, so the scaling by 2^m is
+// exact; every other input, and every undecided one, takes the double-double
+// step.
+double CorrectlyRoundedExp(double x) {
+  if (!(std::fabs(x) < 707)) return detail::DoubleDoubleExp(x);
+  const Tables& tables = GetTables();
+  const double shifted = x * 1477.3197218702985 + kRoundingShift;  // 1024 / ln 2
+  const double k = shifted - kRoundingShift;
+  const auto kInteger =
+      static_cast<std::int32_t>(static_cast<std::uint32_t>(std::bit_cast<std::uint64_t>(shifted)));
+  const int j = kInteger & (kFastExpTableSize - 1);
+  const int m = (kInteger - j) / kFastExpTableSize;
+
+  const double r = (x - k * tables.fastStep1) - k * tables.fastStep2;
+  const double r2 = r * r;
+  const double q = r2 * ((0.5 + r * (1.0 / 6)) + r2 * (1.0 / 24 + r * (1.0 / 120)));
+  const double p = r + q;
+  const DoubleDouble& power = tables.fastPowersOfTwo[static_cast<std::size_t>(j)];
+  const double low = power.hi * p + power.lo;
+  if (const auto rounded = RoundingDecided(power.hi, low, power.hi * 0x1p-61))
+    return *rounded * PowerOfTwoOf(m);
+  return detail::DoubleDoubleExp(x);
+}
+
+// The reduction both logarithm steps share: ln x = e ln2 - ln c + ln(1 + u)
+// with x = 2^e m, m in [1, 2), c the table's reciprocal for m's leading seven
+// bits and u = m c - 1 exactly as hi + lo, |u| < 2^-8; for x within 2^-8 of 1,
+// e = 0, c = 1 and u = x - 1. Then |ln x| >= ln(1 + 2^-8) > 2^-8.01 away from
+// 1. x is positive and finite; subnormals are scaled first.
+namespace {
+
+struct LogReduction {
+  bool nearOne;
+  int exponent;
+  DoubleDouble u;
+  DoubleDouble logReciprocal;  // -ln c
+};
+
+// x is normal; a subnormal is first scaled up by 2^54, which scale makes up.
+LogReduction ReduceByTable(double x, const Tables& tables, int scale = 0) {
+  // 1 - 2^-8 < x < 1 + 2^-8, from the bits: one comparison.
+  constexpr std::uint64_t kBelowOne = 0x3FEF'E000'0000'0000u;  // 1 - 2^-8
+  constexpr std::uint64_t kAboveOne = 0x3FF0'1000'0000'0000u;  // 1 + 2^-8
+  const auto bits = std::bit_cast<std::uint64_t>(x);
+  if (bits - (kBelowOne + 1) < kAboveOne - (kBelowOne + 1)) {
+    return {true, 0, {x - 1, 0}, {0, 0}};  // exact: x is within a factor of 2 of 1
+  }
+  constexpr std::uint64_t kMantissaBits = (std::uint64_t{1} << 52) - 1;
+  const int exponent = static_cast<int>(bits >> 52) - 1023 + scale;
+  const std::uint64_t mantissaBits = bits & kMantissaBits;
+  const double mantissa = std::bit_cast<double>(mantissaBits | (std::uint64_t{1023} << 52));  // [1, 2)
+  const auto index = static_cast<std::size_t>(mantissaBits >> (52 - kLogTableBits));
+  const double reciprocal = tables.reciprocals[index];
+  // mantissa = upper + lower with 26 and 27 significant bits: both products
+  // with the 20-bit reciprocal are exact, and upper * reciprocal - 1 is
+  // exact as upper * reciprocal lies within a factor of 2 of 1.
+  const double upper =
+      std::bit_cast<double>(std::bit_cast<std::uint64_t>(mantissa) & ~((std::uint64_t{1} << 27) - 1));
+  const double lower = mantissa - upper;
+  return {false, exponent, TwoSum(upper * reciprocal - 1, lower * reciprocal), tables.logReciprocals[index]};
+}
+
+}  // namespace
+
+// The double-double step: ln(1 + u) = u - u^2/2 + u^3 Q(u), u - u^2/2 in
+// double-double, the rest in double. Errors: truncation after u^9/9 below
+// |u|^10/10 < 2^-83; rounding of u^3 Q(u), of size below 2^-25, below 2^-77;
+// table and ln 2 below 2^-100. Relative to the result, which is at least
+// |u|/2 near 1 and 2^-9 elsewhere: below 2^-68; the test is given 2^-66.
+double detail::DoubleDoubleLog(double x) {
   if (std::isnan(x) || x < 0) return std::numeric_limits<double>::quiet_NaN();
   if (x == 0) return -std::numeric_limits<double>::infinity();
   if (std::isinf(x)) return x;
   if (x == 1) return 0;
 
   const Tables& tables = GetTables();
-  int exponent = 0;
-  DoubleDouble u{};
-  DoubleDouble logReciprocal{0, 0};
-  if (std::fabs(x - 1) < 0x1p-8) {
-    u = {x - 1, 0};  // exact: x is within a factor of 2 of 1
-  } else {
-    constexpr std::uint64_t kMantissaBits = (std::uint64_t{1} << 52) - 1;
-    std::uint64_t bits = std::bit_cast<std::uint64_t>(x);
-    if (x < std::numeric_limits<double>::min()) {
-      bits = std::bit_cast<std::uint64_t>(x * 0x1p54);
-      exponent = -54;
-    }
-    exponent += static_cast<int>(bits >> 52) - 1023;
-    const std::uint64_t mantissaBits = bits & kMantissaBits;
-    const double mantissa = std::bit_cast<double>(mantissaBits | (std::uint64_t{1023} << 52));  // [1, 2)
-    const auto index = static_cast<std::size_t>(mantissaBits >> (52 - kLogTableBits));
-    const double reciprocal = tables.reciprocals[index];
-    // mantissa = upper + lower with 26 and 27 significant bits: both products
-    // with the 20-bit reciprocal are exact, and upper * reciprocal - 1 is
-    // exact as upper * reciprocal lies within a factor of 2 of 1.
-    const double upper =
-        std::bit_cast<double>(std::bit_cast<std::uint64_t>(mantissa) & ~((std::uint64_t{1} << 27) - 1));
-    const double lower = mantissa - upper;
-    u = TwoSum(upper * reciprocal - 1, lower * reciprocal);
-    logReciprocal = tables.logReciprocals[index];
-  }
-
+  const LogReduction reduced = x < std::numeric_limits<double>::min() ? ReduceByTable(x * 0x1p54, tables, -54)
+                                                                      : ReduceByTable(x, tables);
+  const DoubleDouble& u = reduced.u;
   const double v = u.hi;
   const double higherTerms =
       v * v * v *
@@ -383,14 +461,59 @@ double CorrectlyRoundedLog(double x) {
   const DoubleDouble log1p = TwoSum(v, -0.5 * squareHi);
   const double log1pLow = log1p.lo + u.lo - 0.5 * squareLow + higherTerms;
 
-  const auto e = static_cast<double>(exponent);
-  const DoubleDouble head = TwoSum(e * tables.ln2Hi, logReciprocal.hi);
-  const double headLow = head.lo + e * tables.ln2Lo + logReciprocal.lo;
+  const auto e = static_cast<double>(reduced.exponent);
+  const DoubleDouble head = TwoSum(e * tables.ln2Hi, reduced.logReciprocal.hi);
+  const double headLow = head.lo + e * tables.ln2Lo + reduced.logReciprocal.lo;
   const DoubleDouble sum = TwoSum(head.hi, log1p.hi);
   const double sumLow = sum.lo + headLow + log1pLow;
 
   if (const auto rounded = RoundingDecided(sum.hi, sumLow, std::fabs(sum.hi) * 0x1p-66)) return *rounded;
   return detail::AccurateLog(x);
+}
+
+// The first step, in plain double arithmetic, on the same reduction:
+// ln(1 + u) = v + u.lo + T(v), v = u.hi, T(v) = v^2 (-1/2 + v/3 - ... -
+// v^6/8), evaluated by Estrin's scheme. Errors, with |v| < 2^-8, |u.lo| <=
+// 2^-61:
+// - truncation of the series after v^8/8: below |v|^9/9 < 2^-75.1, and below
+//   2^-67.1 |v|;
+// - ln(1 + v + u.lo) - ln(1 + v) - u.lo: below |u.lo v| + u.lo^2 < 2^-68.9;
+// - T(v), below 2^-16.99 in size, takes two roundings of the bracket's size
+//   (its first pair and its last sum; the rest act on terms below 2^-15.9 of
+//   it), one for v^2 and one for the product: below 4.1 * 2^-53 |T|, which
+//   is below 2^-67.9 absolute, and below 2^-52 v^2 < 2^-60 |v|;
+// - near 1 (e = 0, c = 1, u.lo = 0) that is all: v + T is at least
+//   |v| (1 - 2^-9), and within 2^-59.9 |v| of ln x; the test is given
+//   2^-58 |v|;
+// - elsewhere, e ln2Hi + (-ln c).hi is split exactly by FastTwoSum (e ln2Hi
+//   is exact, and larger than -ln c < ln2Hi unless e is 0), its sum with v
+//   exactly by TwoSum; the five low parts, each at most 2^-16.9, add with five
+//   roundings below 2^-53 2^-15.5: under 2^-66.2; e ln2Lo rounds below 2^-85;
+//   the table and ln 2 are within 2^-100. In all under 2^-65.6 absolute; the
+//   test is given 2^-64.
+double CorrectlyRoundedLog(double x) {
+  // Zero, subnormals, negative numbers, infinities and NaN.
+  if (std::bit_cast<std::uint64_t>(x) - 0x0010'0000'0000'0000u >= 0x7FE0'0000'0000'0000u) {
+    return detail::DoubleDoubleLog(x);
+  }
+  const Tables& tables = GetTables();
+  const LogReduction reduced = ReduceByTable(x, tables);
+  const double v = reduced.u.hi;
+  // Estrin's scheme: short chains of dependent operations.
+  const double v2 = v * v;
+  const double v4 = v2 * v2;
+  const double tail = v2 * (((-0.5 + v * (1.0 / 3)) + v2 * (-1.0 / 4 + v * (1.0 / 5))) +
+                            v4 * ((-1.0 / 6 + v * (1.0 / 7)) + v2 * (-1.0 / 8)));
+  if (reduced.nearOne) {
+    if (const auto rounded = RoundingDecided(v, tail, std::fabs(v) * 0x1p-58)) return *rounded;
+    return detail::DoubleDoubleLog(x);
+  }
+  const auto e = static_cast<double>(reduced.exponent);
+  const DoubleDouble head = FastTwoSum(e * tables.ln2Hi, reduced.logReciprocal.hi);
+  const DoubleDouble sum = TwoSum(head.hi, v);
+  const double low = sum.lo + ((head.lo + e * tables.ln2Lo + reduced.logReciprocal.lo) + reduced.u.lo + tail);
+  if (const auto rounded = RoundingDecided(sum.hi, low, 0x1p-64)) return *rounded;
+  return detail::DoubleDoubleLog(x);
 }
 
 }  // namespace cotalia

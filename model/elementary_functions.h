@@ -3,15 +3,19 @@
 // (ties to even) for every double, so that every platform shows the same last
 // digit. No C library exp or log is called.
 //
-// Each function first computes its result in double-double arithmetic with a
-// proven error bound and asks whether every value within that bound rounds to
-// the same double (Ziv's rounding test). The rare inputs it cannot decide go
-// to an accurate path in wide fixed-point, tried at 128, 256, 512 and 1024
-// bits of fraction until the rounding is decided. Neither function of a double
-// other than exp(0) and log(1) is exactly a double or a midpoint between two
-// (their values are transcendental), and the published searches for binary64
-// worst cases find none closer to a midpoint than about 2^-120 relative, so
-// 256 bits always decide; the later precisions are a margin.
+// Each function takes up to three steps, each ending in Ziv's rounding test
+// (does every value within the step's proven error bound round to the same
+// double?). The first computes in plain double arithmetic with a 1024-entry
+// table (exp) or a 128-entry one (log), and decides all but about one input
+// in 200 (exp) or 1600 (log, for share prices). The second computes the same
+// in double-double arithmetic with exact products. The rare inputs that
+// neither decides go to an accurate path in wide fixed-point, tried at 128,
+// 256, 512 and 1024 bits of fraction until the rounding is decided. Neither
+// function of a double other than exp(0) and log(1) is exactly a double or a
+// midpoint between two (their values are transcendental), and the published
+// searches for binary64 worst cases find none closer to a midpoint than about
+// 2^-120 relative, so 256 bits always decide; the later precisions are a
+// margin.
 #pragma once
 
 namespace cotalia {
@@ -25,7 +29,11 @@ double CorrectlyRoundedExp(double x);
 double CorrectlyRoundedLog(double x);
 
 namespace detail {
-// The accurate paths alone, for testing them on every input.
+// The later steps alone, for testing them on every input: the double-double
+// step that decides what the first, plain-double step cannot, and the
+// accurate paths that decide what the double-double step cannot.
+double DoubleDoubleExp(double x);
+double DoubleDoubleLog(double x);
 double AccurateExp(double x);
 double AccurateLog(double x);
 }  // namespace detail

@@ -134,6 +134,13 @@ INSTANTIATE_TEST_SUITE_P(
                     Sampled{"Subnormal", 100000,
                             [](auto& r) { return Uniform(r, kZeroThreshold - 0.1, kNormalThreshold); }},
                     Sampled{"OverflowThreshold", 20000, Around(kOverflowThreshold, 10000)},
+                    // Where the plain-double first step hands over to the double-double one.
+                    Sampled{"FirstStepEdges", 20000,
+                            [](auto& r) {
+                              const double edge =
+                                  std::uniform_int_distribution<int>(0, 1)(r) == 0 ? 707.0 : -707.0;
+                              return Next(edge, std::uniform_int_distribution<int>(-1000, 1000)(r));
+                            }},
                     Sampled{"NormalThreshold", 10000, Around(kNormalThreshold, 5000)},
                     Sampled{"SubnormalThreshold", 10000, Around(kSubnormalThreshold, 5000)},
                     Sampled{"ZeroThreshold", 10000, Around(kZeroThreshold, 5000)},
@@ -192,17 +199,22 @@ INSTANTIATE_TEST_SUITE_P(
                             }}),
     [](const testing::TestParamInfo<Sampled>& info) { return std::string(info.param.name); });
 
-// The accurate paths decide only the rare hard inputs in use; here they are
-// checked on ordinary ones too.
-TEST(AccuratePaths, MatchMpfr) {
+// The double-double step and the accurate paths decide only the inputs that
+// the steps before them leave undecided; here they are checked on ordinary
+// inputs too.
+TEST(LaterSteps, MatchMpfr) {
   std::mt19937_64 random(7);
   Reference reference;
   long mismatches = 0;
   for (long i = 0; i < 20000 * Scale(); ++i) {
     const double x = Uniform(random, -746, 710);
-    mismatches += reference(mpfr_exp, x) != detail::AccurateExp(x);
+    const double expected = reference(mpfr_exp, x);
+    mismatches += (expected != detail::DoubleDoubleExp(x)) + (expected != detail::AccurateExp(x));
     const double y = std::fabs(AnyBits(random));
-    if (std::isfinite(y) && y > 0) mismatches += reference(mpfr_log, y) != detail::AccurateLog(y);
+    if (std::isfinite(y) && y > 0) {
+      const double logarithm = reference(mpfr_log, y);
+      mismatches += (logarithm != detail::DoubleDoubleLog(y)) + (logarithm != detail::AccurateLog(y));
+    }
   }
   EXPECT_EQ(mismatches, 0);
 }
