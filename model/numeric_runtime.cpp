@@ -44,6 +44,10 @@ struct DecimalText {
   bool negative = false;
   std::string_view integerDigits;
   std::string_view fractionDigits;
+  // The digits from the first non-zero one on, as an integer while there are
+  // at most 19 of them (10^19 < 2^64); significantDigits keeps counting.
+  std::uint64_t significand = 0;
+  std::size_t significantDigits = 0;
   // The written exponent, held at +-kExponentLimit beyond that: no text this
   // program is given is long enough for the clamping to change which double
   // the number rounds to.
@@ -70,6 +74,15 @@ bool ScanDecimal(std::string_view text, ExponentLetters letters, DecimalText& nu
     while (from != end && IsDigit(*from)) ++from;
     return from;
   };
+  const auto scanMantissaDigits = [end, &number](const char* from) {
+    for (; from != end && IsDigit(*from); ++from) {
+      if (number.significantDigits == 0 && *from == '0') continue;
+      if (++number.significantDigits <= 19) {
+        number.significand = number.significand * 10 + static_cast<std::uint64_t>(*from - '0');
+      }
+    }
+    return from;
+  };
   number = DecimalText{};
   const char* pos = begin;
   bool fromCharsReadsIt = true;
@@ -78,11 +91,11 @@ bool ScanDecimal(std::string_view text, ExponentLetters letters, DecimalText& nu
     fromCharsReadsIt = number.negative;
     ++pos;
   }
-  const char* integerEnd = skipDigits(pos);
+  const char* integerEnd = scanMantissaDigits(pos);
   number.integerDigits = std::string_view(pos, static_cast<std::size_t>(integerEnd - pos));
   pos = integerEnd;
   if (pos != end && *pos == '.') {
-    const char* fractionEnd = skipDigits(pos + 1);
+    const char* fractionEnd = scanMantissaDigits(pos + 1);
     number.fractionDigits = std::string_view(pos + 1, static_cast<std::size_t>(fractionEnd - pos - 1));
     pos = fractionEnd;
   }
@@ -122,8 +135,10 @@ bool ScanDecimal(std::string_view text, ExponentLetters letters, DecimalText& nu
 // in this build's own double arithmetic, rather than left to std::from_chars,
 // whose own fast path runs with the C++ library's compiler flags: on 32-bit
 // x86 those use the x87 unit, which rounds such a product twice and reads
-// 3.77459081309606E+28 one unit in the last place too high. Every other
-// number goes to std::from_chars, which decides it in integer arithmetic.
+// 3.77459081309606E+28 one unit in the last place too high. The numbers taken
+// here are all those the library's fast path takes (the same significand,
+// zeros included, and the same exponent rule); every other number goes to
+// std::from_chars, which decides it in integer arithmetic.
 std::optional<double> ExactDecimal(const DecimalText& number) {
   static constexpr std::array<double, 23> kPowersOfTen = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                                           1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
@@ -131,26 +146,10 @@ std::optional<double> ExactDecimal(const DecimalText& number) {
   constexpr std::uint64_t kLargestExact = std::uint64_t{1} << 53;
   constexpr std::int64_t kLargestExactPower = 22;
 
-  std::uint64_t significand = 0;
-  std::int64_t significantDigits = 0;
-  std::int64_t trailingZeros = 0;  // zeros after the last non-zero digit, not yet in the significand
-  for (const std::string_view digits : {number.integerDigits, number.fractionDigits}) {
-    for (const char digit : digits) {
-      if (digit == '0') {
-        if (significand != 0) ++trailingZeros;
-        continue;
-      }
-      significantDigits += trailingZeros + 1;
-      if (significantDigits > 19) return std::nullopt;  // 10^19 < 2^64: no overflow below
-      for (; trailingZeros > 0; --trailingZeros) significand *= 10;
-      significand = significand * 10 + static_cast<std::uint64_t>(digit - '0');
-    }
-  }
-  if (significand == 0) return number.negative ? -0.0 : 0.0;
-  if (significand > kLargestExact) return std::nullopt;
-
-  const std::int64_t exponent =
-      number.exponent - static_cast<std::int64_t>(number.fractionDigits.size()) + trailingZeros;
+  if (number.significantDigits == 0) return number.negative ? -0.0 : 0.0;
+  std::uint64_t significand = number.significand;
+  if (number.significantDigits > 19 || significand > kLargestExact) return std::nullopt;
+  const std::int64_t exponent = number.exponent - static_cast<std::int64_t>(number.fractionDigits.size());
   double value = static_cast<double>(significand);
   if (exponent < 0) {
     if (exponent < -kLargestExactPower) return std::nullopt;
