@@ -229,8 +229,11 @@ struct Tables {
   std::array<DoubleDouble, kFastExpTableSize> fastPowersOfTwo;  // 2^(j/1024) as hi + lo
   // Near 1 / (1 + (i + 1/2)/128), cut to 20 significant bits so that its
   // products with the 26- and 27-bit halves of a mantissa are exact.
-  std::array<double, kLogTableSize> reciprocals;
-  std::array<DoubleDouble, kLogTableSize> logReciprocals;  // -ln reciprocals[i]
+  struct Reciprocal {
+    double value;
+    DoubleDouble minusLog;  // -ln value
+  };
+  std::array<Reciprocal, kLogTableSize> reciprocals;  // side by side: one look-up
 
   Tables() {
     const Table& ln2 = Ln2<5>();
@@ -262,8 +265,7 @@ struct Tables {
     }
     for (int i = 0; i < kLogTableSize; ++i) {
       const double reciprocal = Truncated(Table::FromDouble(1 / (1 + (i + 0.5) / kLogTableSize)), 20);
-      reciprocals[static_cast<std::size_t>(i)] = reciprocal;
-      logReciprocals[static_cast<std::size_t>(i)] = DoubleDoubleOf(-WideLog<5>(reciprocal).value);
+      reciprocals[static_cast<std::size_t>(i)] = {reciprocal, DoubleDoubleOf(-WideLog<5>(reciprocal).value)};
     }
   }
 
@@ -422,14 +424,15 @@ LogReduction ReduceByTable(double x, const Tables& tables, int scale = 0) {
   const std::uint64_t mantissaBits = bits & kMantissaBits;
   const double mantissa = std::bit_cast<double>(mantissaBits | (std::uint64_t{1023} << 52));  // [1, 2)
   const auto index = static_cast<std::size_t>(mantissaBits >> (52 - kLogTableBits));
-  const double reciprocal = tables.reciprocals[index];
+  const Tables::Reciprocal& entry = tables.reciprocals[index];
+  const double reciprocal = entry.value;
   // mantissa = upper + lower with 26 and 27 significant bits: both products
   // with the 20-bit reciprocal are exact, and upper * reciprocal - 1 is
   // exact as upper * reciprocal lies within a factor of 2 of 1.
   const double upper =
       std::bit_cast<double>(std::bit_cast<std::uint64_t>(mantissa) & ~((std::uint64_t{1} << 27) - 1));
   const double lower = mantissa - upper;
-  return {false, exponent, TwoSum(upper * reciprocal - 1, lower * reciprocal), tables.logReciprocals[index]};
+  return {false, exponent, TwoSum(upper * reciprocal - 1, lower * reciprocal), entry.minusLog};
 }
 
 }  // namespace
