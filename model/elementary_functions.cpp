@@ -305,6 +305,22 @@ double PowerOfTwoOf(int n) { return std::bit_cast<double>(static_cast<std::uint6
 // and leaves that integer in the low bits of the sum.
 constexpr double kRoundingShift = 0x1.8p52;
 
+// k = 2^bits m + j, 0 <= j < 2^bits, the nearest integer to x 2^bits / ln 2
+// (the factor), for |k| < 2^31.
+struct ExpSplit {
+  double k;
+  int j;
+  int m;
+};
+
+template <int kTableBits>
+ExpSplit SplitForExp(double x, double factor) {
+  const double shifted = x * factor + kRoundingShift;
+  const auto k = static_cast<std::int32_t>(static_cast<std::uint32_t>(std::bit_cast<std::uint64_t>(shifted)));
+  const int j = k & ((1 << kTableBits) - 1);
+  return {shifted - kRoundingShift, j, (k - j) / (1 << kTableBits)};
+}
+
 // e^x = 2^m 2^(j/64) e^r, with k = 64 m + j the nearest integer to x 64/ln 2
 // and r = x - k ln2/64, |r| <= ln2/128 + 2^-40 < 2^-7.4.
 // e^r - 1 = r + r^2/2 + r^3 P(r): r in double-double, r^2/2 and r^3 P(r) in
@@ -320,12 +336,7 @@ double detail::DoubleDoubleExp(double x) {
   if (std::fabs(x) < 0x1p-54) return 1;
 
   const Tables& tables = GetTables();
-  const double shifted = x * 92.332482616893656 + kRoundingShift;  // 64 / ln 2
-  const double k = shifted - kRoundingShift;
-  const auto kInteger =
-      static_cast<std::int32_t>(static_cast<std::uint32_t>(std::bit_cast<std::uint64_t>(shifted)));
-  const int j = kInteger & (kExpTableSize - 1);
-  const int m = (kInteger - j) / kExpTableSize;
+  const auto [k, j, m] = SplitForExp<kExpTableBits>(x, 92.332482616893656);  // 64 / ln 2
 
   // x - k step1 is exact: both are within a factor of 2 of each other, or k = 0.
   const DoubleDouble r = TwoSum(x - k * tables.step1, -(k * tables.step2));
@@ -378,12 +389,7 @@ double detail::DoubleDoubleExp(double x) {
 double CorrectlyRoundedExp(double x) {
   if (!(std::fabs(x) < 707)) return detail::DoubleDoubleExp(x);
   const Tables& tables = GetTables();
-  const double shifted = x * 1477.3197218702985 + kRoundingShift;  // 1024 / ln 2
-  const double k = shifted - kRoundingShift;
-  const auto kInteger =
-      static_cast<std::int32_t>(static_cast<std::uint32_t>(std::bit_cast<std::uint64_t>(shifted)));
-  const int j = kInteger & (kFastExpTableSize - 1);
-  const int m = (kInteger - j) / kFastExpTableSize;
+  const auto [k, j, m] = SplitForExp<kFastExpTableBits>(x, 1477.3197218702985);  // 1024 / ln 2
 
   const double r = (x - k * tables.fastStep1) - k * tables.fastStep2;
   const double r2 = r * r;
