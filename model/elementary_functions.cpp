@@ -253,10 +253,11 @@ struct Tables {
     fastStep2 = wide::NearestDouble(fastStep - Table::FromDouble(fastStep1));
     // 2^(j/1024) = 2^(high/32) 2^(low/1024): 64 exponentials and a product
     // each, rather than 1024 exponentials.
+    const Table coarseStep = ln2.ShiftedRight(5);
     std::array<Table, 32> coarse;
     std::array<Table, 32> fine;
     for (int i = 0; i < 32; ++i) {
-      coarse[static_cast<std::size_t>(i)] = ExpOfSmall(step.Times(2 * i));
+      coarse[static_cast<std::size_t>(i)] = ExpOfSmall(coarseStep.Times(i));
       fine[static_cast<std::size_t>(i)] = ExpOfSmall(fastStep.Times(i));
     }
     for (int j = 0; j < kFastExpTableSize; ++j) {
