@@ -253,16 +253,18 @@ struct Tables {
     fastStep2 = wide::NearestDouble(fastStep - Table::FromDouble(fastStep1));
     // 2^(j/1024) = 2^(high/32) 2^(low/1024): 64 exponentials and a product
     // each, rather than 1024 exponentials.
-    const Table coarseStep = ln2.ShiftedRight(5);
-    std::array<Table, 32> coarse;
-    std::array<Table, 32> fine;
-    for (int i = 0; i < 32; ++i) {
+    constexpr int kHalfBits = kFastExpTableBits / 2;
+    constexpr int kParts = 1 << kHalfBits;
+    const Table coarseStep = ln2.ShiftedRight(kHalfBits);
+    std::array<Table, kParts> coarse;
+    std::array<Table, kParts> fine;
+    for (int i = 0; i < kParts; ++i) {
       coarse[static_cast<std::size_t>(i)] = ExpOfSmall(coarseStep.Times(i));
       fine[static_cast<std::size_t>(i)] = ExpOfSmall(fastStep.Times(i));
     }
     for (int j = 0; j < kFastExpTableSize; ++j) {
-      fastPowersOfTwo[static_cast<std::size_t>(j)] =
-          DoubleDoubleOf(coarse[static_cast<std::size_t>(j / 32)] * fine[static_cast<std::size_t>(j % 32)]);
+      fastPowersOfTwo[static_cast<std::size_t>(j)] = DoubleDoubleOf(
+          coarse[static_cast<std::size_t>(j / kParts)] * fine[static_cast<std::size_t>(j % kParts)]);
     }
     for (int i = 0; i < kLogTableSize; ++i) {
       const double reciprocal = Truncated(Table::FromDouble(1 / (1 + (i + 0.5) / kLogTableSize)), 20);
@@ -403,13 +405,13 @@ double CorrectlyRoundedExp(double x) {
   return detail::DoubleDoubleExp(x);
 }
 
+namespace {
+
 // The reduction both logarithm steps share: ln x = e ln2 - ln c + ln(1 + u)
 // with x = 2^e m, m in [1, 2), c the table's reciprocal for m's leading seven
 // bits and u = m c - 1 exactly as hi + lo, |u| < 2^-8; for x within 2^-8 of 1,
 // e = 0, c = 1 and u = x - 1. Then |ln x| >= ln(1 + 2^-8) > 2^-8.01 away from
 // 1. x is positive and finite; subnormals are scaled first.
-namespace {
-
 struct LogReduction {
   bool nearOne;
   int exponent;
