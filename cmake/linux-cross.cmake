@@ -2,8 +2,8 @@
 # Cross-builds for another Linux processor with Debian's cross compilers,
 # statically linked so that qemu-user runs the programs without the target's
 # libraries. COTALIA_CROSS_TRIPLE names the target (aarch64-linux-gnu,
-# s390x-linux-gnu, i686-linux-gnu); the programs run through
-# qemu-<processor>-static, or directly where the host runs them (32-bit x86).
+# s390x-linux-gnu, i686-linux-gnu); scripts/test-processors runs the programs,
+# directly where the kernel can and otherwise under qemu-user.
 set(COTALIA_CROSS_TRIPLE "" CACHE STRING "Target triple of the cross compilers")
 # The compiler checks' own projects need it too.
 list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES COTALIA_CROSS_TRIPLE)
@@ -22,7 +22,3 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
-if(NOT COTALIA_CROSS_PROCESSOR MATCHES "^i[3-6]86$")
-  find_program(COTALIA_QEMU qemu-${COTALIA_CROSS_PROCESSOR}-static REQUIRED)
-  set(CMAKE_CROSSCOMPILING_EMULATOR ${COTALIA_QEMU})
-endif()

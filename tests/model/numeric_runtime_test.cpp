@@ -72,12 +72,18 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"HugeNegativeExponent", "1E-99999999999999999999999", 0},
         ReadCase{"LargestDouble", "1.7976931348623157E308", std::numeric_limits<double>::max()},
         ReadCase{"ProductOfExactPartsRoundedOnce", "3.77459081309606E+28", 0x1.e7dabbcf9aeb1p+94},
+        ReadCase{"SignificandJustPastTheExactLimit", "9007199254740993E1", 90071992547409936.0},
+        ReadCase{"LetterHWithoutAmpersand", "1H5", 1}, ReadCase{"LoneAmpersand", "&", 0},
         // Spellings std::from_chars cannot take as written go the careful way.
         ReadCase{"CarefulFractionWithLongExponent", "+0.1234567890123456789012D-2", 0x1.43a272d9e0e51p-10},
         ReadCase{"CarefulLeadingZeros", "-00012345678901234567890.5e-000000000010", -0x1.26580b487e6b7p+30},
         ReadCase{"CarefulLargestDouble", "+1.7976931348623157D308", std::numeric_limits<double>::max()},
         ReadCase{"CarefulSmallestSubnormal", "+2.5D-324", kDenormMin},
         ReadCase{"CarefulBelowHalfTheSmallestSubnormal", "+2.4D-324", 0},
+        ReadCase{"CarefulFractionFarLongerThanItsInteger", "+0.1234567890123456789012345678901234567890",
+                 0x1.f9add3746f65fp-4},
+        ReadCase{"CarefulLongFractionWithExponent", "+0.1234567890123456789012345678901234567890D2",
+                 0x1.8b0fcd32f707ap+3},
         ReadCase{"ManyLeadingZeros", std::string(100000, '0') + "42", 42},
         ReadCase{"FractionOfManyDigits", "0." + std::string(100000, '3'), 1.0 / 3},
         ReadCase{"NotUtf8", "7\xff\xfe", 7}),
@@ -86,7 +92,8 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(ValueOfText, NumbersBeyondTheDoubleRangeOverflow) {
   for (const std::string& text : std::vector<std::string>{
            "1E400", "-1e309", "1.8e308", "&H100000000", "&O77777777777", "1E99999999999999999999",
-           std::string(400, '9'), "+1.7976931348623159D308", "1.79769313486232E+308"}) {
+           std::string(400, '9'), "+1.7976931348623159D308", "1.79769313486232E+308", "0.5E309",
+           "000.05E310"}) {
     EXPECT_EQ(CodeThrownBy([&] { ValueOfText(text); }), kOverflow) << text;
   }
 }
@@ -221,7 +228,7 @@ TEST(Readers, StopAtTheEndOfAView) {
     const char* buffer;
     std::size_t length;
     double value;
-  } cases[] = {{"123", 2, 12}, {"1.55", 3, 1.5}, {"2e10", 3, 20}, {"&H1F", 3, 1}, {"-.55", 3, -0.5}};
+  } cases[] = {{"123", 2, 12}, {"1.55", 3, 1.5}, {"2e10", 3, 20}, {"&H1F", 3, 1}, {"&H", 1, 0}, {"-.55", 3, -0.5}};
   for (const auto& c : cases) {
     const std::string_view inBuffer(c.buffer, c.length);
     const auto exact = std::make_unique<char[]>(c.length);
