@@ -90,10 +90,10 @@ INSTANTIATE_TEST_SUITE_P(
     [](const testing::TestParamInfo<ReadCase>& info) { return std::string(info.param.name); });
 
 TEST(ValueOfText, NumbersBeyondTheDoubleRangeOverflow) {
-  for (const std::string& text : std::vector<std::string>{
-           "1E400", "-1e309", "1.8e308", "&H100000000", "&O77777777777", "1E99999999999999999999",
-           std::string(400, '9'), "+1.7976931348623159D308", "1.79769313486232E+308", "0.5E309",
-           "000.05E310"}) {
+  for (const std::string& text :
+       std::vector<std::string>{"1E400", "-1e309", "1.8e308", "&H100000000", "&O77777777777",
+                                "1E99999999999999999999", std::string(400, '9'), "+1.7976931348623159D308",
+                                "1.79769313486232E+308", "0.5E309", "000.05E310"}) {
     EXPECT_EQ(CodeThrownBy([&] { ValueOfText(text); }), kOverflow) << text;
   }
 }
@@ -228,7 +228,8 @@ TEST(Readers, StopAtTheEndOfAView) {
     const char* buffer;
     std::size_t length;
     double value;
-  } cases[] = {{"123", 2, 12}, {"1.55", 3, 1.5}, {"2e10", 3, 20}, {"&H1F", 3, 1}, {"&H", 1, 0}, {"-.55", 3, -0.5}};
+  } cases[] = {{"123", 2, 12}, {"1.55", 3, 1.5}, {"2e10", 3, 20},
+               {"&H1F", 3, 1}, {"&H", 1, 0},     {"-.55", 3, -0.5}};
   for (const auto& c : cases) {
     const std::string_view inBuffer(c.buffer, c.length);
     const auto exact = std::make_unique<char[]>(c.length);

@@ -1,0 +1,34 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Numbers in and out of field texts: two readers of different strictness and
+// one writer. The point is the only decimal separator, whatever the locale.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace cotalia {
+
+// Lenient reader: never refuses a text. Blanks, tabs and line feeds are removed
+// wherever they stand, then the longest number at the start is read and the
+// rest ignored; no digit at all reads as 0. Also reads "&H" and "&O" prefixed
+// hexadecimal and octal integers. Throws kOverflow for a number beyond the
+// double range.
+double ValueOfText(std::string_view text);
+
+// Strict reader: the whole text, apart from blanks around it, must be one
+// decimal number; anything else throws kTypeMismatch. Throws kOverflow for a
+// number beyond the double range.
+double NumberFromText(std::string_view text);
+
+// Writer: the shortest plain decimal text of the value rounded to 15
+// significant digits, switching to exponent form for large and small
+// magnitudes.
+std::string TextOfNumber(double value);
+
+// ValueOfText(TextOfNumber(value)): keeps the 15 digits that a field shows.
+// Like the reader, it throws kOverflow for the few largest doubles, whose 15
+// digits (1.79769313486232E+308) lie beyond the double range; infinities and
+// NaN, which the writer spells in letters, read as 0.
+double RoundThroughDisplay(double value);
+
+}  // namespace cotalia
