@@ -25,9 +25,17 @@ struct ControlDescription {
   int tabIndex;
 };
 
-inline constexpr int kTwipsPerPixel = 15;  // at 96 dots per inch
+inline constexpr int kTwipsPerInch = 1440;
+inline constexpr int kStandardDpi = 96;  // 15 twips to the pixel
 
-constexpr int PixelsOfTwips(int twips) { return twips / kTwipsPerPixel; }
+// Twips to pixels at the given dots per inch, rounded to the nearest pixel,
+// halves away from zero, as Windows' MulDiv rounds. Every place in the table
+// is a whole number of pixels at 96 dots per inch.
+constexpr int PixelsOfTwips(int twips, int dpi = kStandardDpi) {
+  const long long scaled = static_cast<long long>(twips) * dpi;
+  const long long half = kTwipsPerInch / 2;
+  return static_cast<int>((scaled >= 0 ? scaled + half : scaled - half) / kTwipsPerInch);
+}
 
 inline constexpr std::string_view kWindowName = "Form1";
 inline constexpr std::string_view kWindowCaption =
@@ -69,8 +77,14 @@ inline constexpr std::array<ControlDescription, 27> kControls{{
     {"Command7", ControlKind::Button, "Borrar", 8520, 2880, 1335, 375, 26},
 }};
 
-// The position in kControls of the control of that name.
-std::size_t IndexOfControl(std::string_view name);
+// The position in kControls of the control of that name. Evaluated while
+// compiling: a name that is not in the table does not compile.
+consteval std::size_t IndexOfControl(std::string_view name) {
+  for (std::size_t i = 0; i < kControls.size(); ++i) {
+    if (kControls[i].name == name) return i;
+  }
+  throw "no control of that name in kControls";
+}
 
 using ControlTable = std::array<ControlDescription, kControls.size()>;
 

@@ -11,7 +11,6 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QtTest>
-#include <algorithm>
 #include <memory>
 
 #include "window_description.h"
@@ -127,17 +126,6 @@ class MainWindowTest : public QObject {
                                "Media Dn",      "Volatilidad Dn"};
     for (int i = 0; i < names.size(); ++i) {
       QCOMPARE(AnnouncedNameOf(control(QStringLiteral("Text%1").arg(i + 1))), names[i]);
-    }
-  }
-
-  // The window's table happens to list its controls in tab-index order; the
-  // order must come from the tab indexes all the same.
-  void tabOrderFollowsTheTabIndexesNotTheTable() {
-    cotalia::ControlTable reversed = kControls;
-    std::reverse(reversed.begin(), reversed.end());
-    const auto order = cotalia::TabOrder(reversed);
-    for (std::size_t i = 0; i < order.size(); ++i) {
-      QCOMPARE(reversed[order[i]].tabIndex, static_cast<int>(i));
     }
   }
 

@@ -33,6 +33,13 @@ std::wstring WideOf(std::string_view utf8) {
   return wide;
 }
 
+std::size_t ControlNamed(std::string_view name) {
+  const auto control = std::find_if(kControls.begin(), kControls.end(),
+                                    [name](const ControlDescription& c) { return c.name == name; });
+  if (control == kControls.end()) ADD_FAILURE() << "no control " << name;
+  return static_cast<std::size_t>(control - kControls.begin());
+}
+
 std::wstring TextOf(HWND window) {
   const auto length = static_cast<std::size_t>(SendMessageW(window, WM_GETTEXTLENGTH, 0, 0));
   std::wstring text(length + 1, L'\0');
@@ -94,7 +101,7 @@ class RunningProgram {
 
   HWND window() const { return window_; }
   HWND control(std::string_view name) const {
-    return GetDlgItem(window_, Win32ControlId(IndexOfControl(name)));
+    return GetDlgItem(window_, Win32ControlId(ControlNamed(name)));
   }
   std::wstring text(std::string_view name) const { return TextOf(control(name)); }
   void type(std::string_view name, const std::wstring& text) const {
@@ -207,9 +214,10 @@ TEST(Win32Window, ScreenReadersNameEachBoxAfterItsLabel) {
   ASSERT_NE(program.window(), nullptr);
   ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
   for (const FieldBinding& binding : kFieldBindings) {
-    SCOPED_TRACE(std::string(binding.textBox));
+    const std::string_view textBox = kControls[binding.textBox].name;
+    SCOPED_TRACE(std::string(textBox));
     IAccessible* accessible = nullptr;
-    ASSERT_EQ(AccessibleObjectFromWindow(program.control(binding.textBox), static_cast<DWORD>(OBJID_CLIENT),
+    ASSERT_EQ(AccessibleObjectFromWindow(program.control(textBox), static_cast<DWORD>(OBJID_CLIENT),
                                          __uuidof(IAccessible), reinterpret_cast<void**>(&accessible)),
               S_OK);
     VARIANT self{};

@@ -11,6 +11,7 @@
 
 #include "error_report.h"
 #include "simulator_actions.h"
+#include "window_description.h"
 #include "wiring.h"
 
 class QLineEdit;
@@ -30,6 +31,7 @@ class MainWindow : public QWidget, public FieldAccess, public ErrorReport {
  private:
   void buttonClicked(Action action);
 
+  std::array<QWidget*, kControls.size()> controls_{};  // in the order of kControls
   std::array<QLineEdit*, kFieldCount> textBoxes_{};
   ActionRunner runner_{*this, *this};
 };

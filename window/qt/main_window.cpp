@@ -67,24 +67,23 @@ MainWindow::MainWindow() {
   font.setPointSize(kFontPointSize);
   setFont(font);
 
-  for (const ControlDescription& control : kControls) CreateControl(control, this);
+  for (std::size_t i = 0; i < kControls.size(); ++i) controls_[i] = CreateControl(kControls[i], this);
 
   QWidget* previous = nullptr;
   for (const std::size_t index : TabOrder()) {
     if (kControls[index].kind == ControlKind::Label) continue;  // labels never take the focus
-    QWidget* widget = findChild<QWidget*>(QStringOf(kControls[index].name));
-    if (previous != nullptr) setTabOrder(previous, widget);
-    previous = widget;
+    if (previous != nullptr) setTabOrder(previous, controls_[index]);
+    previous = controls_[index];
   }
 
   for (const FieldBinding& binding : kFieldBindings) {
-    QLineEdit* textBox = findChild<QLineEdit*>(QStringOf(binding.textBox));
+    auto* textBox = static_cast<QLineEdit*>(controls_[binding.textBox]);
     textBox->setAccessibleName(QStringOf(AccessibleNameOf(binding)));
     textBoxes_[IndexOf(binding.field)] = textBox;
   }
   for (const ButtonBinding& binding : kButtonBindings) {
     const Action action = binding.action;
-    connect(findChild<QPushButton*>(QStringOf(binding.button)), &QPushButton::clicked, this,
+    connect(static_cast<QPushButton*>(controls_[binding.button]), &QPushButton::clicked, this,
             [this, action] { buttonClicked(action); });
   }
 

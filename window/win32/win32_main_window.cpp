@@ -3,9 +3,6 @@
 
 #include <commctrl.h>
 
-#include <algorithm>
-#include <vector>
-
 #include "wiring.h"
 
 namespace cotalia {
@@ -30,8 +27,6 @@ std::string Utf8Of(std::wstring_view wide) {
   return utf8;
 }
 
-int ScaledTwips(int twips, UINT dpi) { return MulDiv(twips, static_cast<int>(dpi), 1440); }
-
 struct ControlClass {
   const wchar_t* name;
   DWORD style;
@@ -49,29 +44,6 @@ ControlClass ClassOf(ControlKind kind) {
       return {L"BUTTON", WS_TABSTOP | BS_PUSHBUTTON, 0};
   }
   return {L"STATIC", 0, 0};
-}
-
-// The order in which the controls are created, which is their z-order. The
-// dialog manager steps the Tab key through the tab stops in z-order, and
-// screen readers (through MSAA) name an edit box after the nearest static
-// text before it in z-order. So: tab-index order, except that each label that
-// names a text box comes immediately before that box. Labels are not tab
-// stops, so moving them leaves the Tab path as it is.
-std::vector<std::size_t> CreationOrder() {
-  const auto namesABox = [](std::size_t index) {
-    return std::any_of(kFieldBindings.begin(), kFieldBindings.end(), [index](const FieldBinding& binding) {
-      return IndexOfControl(binding.label) == index;
-    });
-  };
-  std::vector<std::size_t> order;
-  for (const std::size_t index : TabOrder()) {
-    if (namesABox(index)) continue;
-    for (const FieldBinding& binding : kFieldBindings) {
-      if (IndexOfControl(binding.textBox) == index) order.push_back(IndexOfControl(binding.label));
-    }
-    order.push_back(index);
-  }
-  return order;
 }
 
 }  // namespace
@@ -167,7 +139,7 @@ void Win32MainWindow::CreateControls() {
                                        instance, nullptr);
   }
   for (const FieldBinding& binding : kFieldBindings) {
-    HWND textBox = controls_[IndexOfControl(binding.textBox)];
+    HWND textBox = controls_[binding.textBox];
     SendMessageW(textBox, EM_SETLIMITTEXT, 0, 0);  // as long as the system allows
     textBoxes_[IndexOf(binding.field)] = textBox;
   }
@@ -176,24 +148,25 @@ void Win32MainWindow::CreateControls() {
 // Places every control, and sizes the client area, for the given dots per
 // inch: 1440 twips to the inch.
 void Win32MainWindow::ApplyDpi(UINT dpi) {
+  const auto pixelsPerInch = static_cast<int>(dpi);
   NONCLIENTMETRICSW metrics{};
   metrics.cbSize = sizeof metrics;
   SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, dpi);
   LOGFONTW face = metrics.lfMessageFont;
   // The places were laid out for an 8-point face.
-  face.lfHeight = -MulDiv(kFontPointSize, static_cast<int>(dpi), 72);
+  face.lfHeight = -MulDiv(kFontPointSize, pixelsPerInch, 72);
   HFONT font = CreateFontIndirectW(&face);
   for (std::size_t i = 0; i < kControls.size(); ++i) {
     const ControlDescription& control = kControls[i];
-    SetWindowPos(controls_[i], nullptr, ScaledTwips(control.left, dpi), ScaledTwips(control.top, dpi),
-                 ScaledTwips(control.width, dpi), ScaledTwips(control.height, dpi),
-                 SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(controls_[i], nullptr, PixelsOfTwips(control.left, pixelsPerInch),
+                 PixelsOfTwips(control.top, pixelsPerInch), PixelsOfTwips(control.width, pixelsPerInch),
+                 PixelsOfTwips(control.height, pixelsPerInch), SWP_NOZORDER | SWP_NOACTIVATE);
     SendMessageW(controls_[i], WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
   }
   if (font_ != nullptr) DeleteObject(font_);
   font_ = font;
 
-  RECT frame{0, 0, ScaledTwips(kClientWidth, dpi), ScaledTwips(kClientHeight, dpi)};
+  RECT frame{0, 0, PixelsOfTwips(kClientWidth, pixelsPerInch), PixelsOfTwips(kClientHeight, pixelsPerInch)};
   AdjustWindowRectExForDpi(&frame, static_cast<DWORD>(GetWindowLongPtrW(window_, GWL_STYLE)), FALSE,
                            static_cast<DWORD>(GetWindowLongPtrW(window_, GWL_EXSTYLE)), dpi);
   SetWindowPos(window_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
@@ -202,7 +175,7 @@ void Win32MainWindow::ApplyDpi(UINT dpi) {
 
 void Win32MainWindow::buttonClicked(int controlId) {
   for (const ButtonBinding& binding : kButtonBindings) {
-    if (Win32ControlId(IndexOfControl(binding.button)) == controlId) runner_.Run(binding.action);
+    if (Win32ControlId(binding.button) == controlId) runner_.Run(binding.action);
   }
 }
 
