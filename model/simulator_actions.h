@@ -13,7 +13,19 @@
 
 namespace cotalia {
 
-enum class Field { Text1, Text2, Text3, Text4, Text5, Text6, Text7, Text8, Text9, Text10 };
+// The ten text boxes, named as the window names them.
+enum class Field {
+  Text1,   // current value of the share, "Valor Actual"
+  Text2,   // expected return, percent a year, "Rendimiento"
+  Text3,   // volatility, percent a year, "Volatilidad"
+  Text4,   // horizon in months, "Tiempo"
+  Text5,   // lower end of the 95% band, "Precio Minimo"
+  Text6,   // upper end of the band, "Precio Maximo"
+  Text7,   // expected price, "Precio Esperado"
+  Text8,   // standard deviation of the price, "Variacion esperada"
+  Text9,   // mean of the log price, "Media Dn"
+  Text10,  // standard deviation of the log price, "Volatilidad Dn"
+};
 
 inline constexpr std::size_t kFieldCount = 10;
 

@@ -14,13 +14,19 @@
 #include <memory>
 
 #include "window_description.h"
+#include "window_scenarios.h"
 
+namespace scenarios = cotalia::scenarios;
 using cotalia::ControlDescription;
 using cotalia::ControlKind;
 using cotalia::kControls;
 using cotalia::MainWindow;
+using cotalia::scenarios::Failure;
+using cotalia::scenarios::WorkedExample;
 
 Q_DECLARE_METATYPE(const ControlDescription*)
+Q_DECLARE_METATYPE(const WorkedExample*)
+Q_DECLARE_METATYPE(const Failure*)
 
 namespace {
 
@@ -146,43 +152,25 @@ class MainWindowTest : public QObject {
     QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("Text1"));
   }
 
-  void buttonsComputeTheWorkedExample_data() {
-    QTest::addColumn<QString>("button");
-    QTest::addColumn<QString>("field");
-    QTest::addColumn<QString>("result");
-    QTest::newRow("Media Dn") << "Command1"
-                              << "Text9"
-                              << "4.68517018598809";
-    QTest::newRow("Vol Dn") << "Command2"
-                            << "Text10"
-                            << "0.2";
-    QTest::newRow("Precio Minimo") << "Command3"
-                                   << "Text5"
-                                   << "73.1981528228311";
-    QTest::newRow("Precio Maximo") << "Command4"
-                                   << "Text6"
-                                   << "160.319738372657";
-    QTest::newRow("Precio Esperado") << "Command5"
-                                     << "Text7"
-                                     << "110.517091807565";
-    QTest::newRow("Volatilidad Esperada") << "Command6"
-                                          << "Text8"
-                                          << "22.3263055970384";
+  void buttonsComputeTheWorkedExamples_data() {
+    QTest::addColumn<const WorkedExample*>("example");
+    for (const WorkedExample& example : scenarios::kWorkedExamples) {
+      QTest::newRow(std::string(example.name).c_str()) << &example;
+    }
   }
 
-  // Each row presses the buttons up to its own from left to right, since the
-  // band reads what the first two wrote.
-  void buttonsComputeTheWorkedExample() {
-    QFETCH(QString, button);
-    QFETCH(QString, field);
-    QFETCH(QString, result);
-    type("Text1", "100");
-    type("Text2", "10");
-    type("Text3", "20");
-    type("Text4", "12");
-    for (int i = 1; i <= button.mid(7).toInt(); ++i) click(QStringLiteral("Command%1").arg(i));
-    QCOMPARE(textOf(field), result);
-    QCOMPARE(control<QLineEdit>(field)->cursorPosition(), 0);  // the leading digits are in view
+  void buttonsComputeTheWorkedExamples() {
+    QFETCH(const WorkedExample*, example);
+    for (std::size_t i = 0; i < example->inputs.size(); ++i) {
+      type(QStringLiteral("Text%1").arg(i + 1), QStringOf(example->inputs[i]));
+    }
+    for (std::size_t i = 0; i < scenarios::kCalculations.size(); ++i) {
+      const scenarios::Calculation& calculation = scenarios::kCalculations[i];
+      click(QStringOf(scenarios::ButtonOf(calculation.action)));
+      const QString box = QStringOf(scenarios::BoxOf(calculation.result));
+      QCOMPARE(textOf(box), QStringOf(example->results[i]));
+      QCOMPARE(control<QLineEdit>(box)->cursorPosition(), 0);  // the leading digits are in view
+    }
   }
 
   void borrarEmptiesEveryField() {
@@ -213,27 +201,19 @@ class MainWindowTest : public QObject {
   }
 
   void aFailedActionIsReportedAndEndsTheProgram_data() {
-    QTest::addColumn<QStringList>("typed");  // box, text, box, text, ...
-    QTest::addColumn<QString>("button");
-    QTest::addColumn<QString>("field");
-    QTest::addColumn<int>("code");
-    QTest::newRow("fresh window, Media Dn") << QStringList{} << "Command1"
-                                            << "Text9" << 13;
-    QTest::newRow("zero price, Media Dn")
-        << QStringList{"Text1", "0", "Text2", "10", "Text3", "20", "Text4", "12"} << "Command1"
-        << "Text9" << 5;
-    QTest::newRow("negative horizon, Vol Dn") << QStringList{"Text3", "20", "Text4", "-12"} << "Command2"
-                                              << "Text10" << 5;
-    QTest::newRow("overflow, Precio Maximo") << QStringList{"Text9", "1000", "Text10", "0"} << "Command4"
-                                             << "Text6" << 6;
+    QTest::addColumn<const Failure*>("failure");
+    for (const Failure& failure : scenarios::kFailures)
+      QTest::newRow(std::string(failure.name).c_str()) << &failure;
   }
 
   void aFailedActionIsReportedAndEndsTheProgram() {
-    QFETCH(QStringList, typed);
-    QFETCH(QString, button);
-    QFETCH(QString, field);
-    QFETCH(int, code);
-    for (int i = 0; i + 1 < typed.size(); i += 2) type(typed[i], typed[i + 1]);
+    QFETCH(const Failure*, failure);
+    for (const auto& [typedField, text] : failure->typed) {
+      type(QStringOf(scenarios::BoxOf(typedField)), QStringOf(text));
+    }
+    const QString field = QStringOf(scenarios::BoxOf(failure->result));
+    const QString button = QStringOf(scenarios::ButtonOf(failure->action));
+    const int code = failure->code;
     const QString before = textOf(field);
 
     QString reportText;

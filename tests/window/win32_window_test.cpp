@@ -18,6 +18,7 @@
 
 #include "win32_main_window.h"
 #include "window_description.h"
+#include "window_scenarios.h"
 #include "wiring.h"
 
 namespace cotalia {
@@ -233,25 +234,21 @@ TEST(Win32Window, ScreenReadersNameEachBoxAfterItsLabel) {
 }
 
 TEST(Win32Window, ButtonsComputeTheWorkedExampleAndBorrarClears) {
-  RunningProgram program;
-  ASSERT_NE(program.window(), nullptr);
-  program.type("Text1", L"100");
-  program.type("Text2", L"10");
-  program.type("Text3", L"20");
-  program.type("Text4", L"12");
-  const struct {
-    const char* button;
-    const char* field;
-    const wchar_t* result;
-  } steps[] = {{"Command1", "Text9", L"4.68517018598809"}, {"Command2", "Text10", L"0.2"},
-               {"Command3", "Text5", L"73.1981528228311"}, {"Command4", "Text6", L"160.319738372657"},
-               {"Command5", "Text7", L"110.517091807565"}, {"Command6", "Text8", L"22.3263055970384"}};
-  for (const auto& step : steps) {
-    program.click(step.button);
-    EXPECT_EQ(program.text(step.field), step.result) << step.button;
+  for (const scenarios::WorkedExample& example : scenarios::kWorkedExamples) {
+    SCOPED_TRACE(std::string(example.name));
+    RunningProgram program;
+    ASSERT_NE(program.window(), nullptr);
+    for (std::size_t i = 0; i < example.inputs.size(); ++i) {
+      program.type("Text" + std::to_string(i + 1), WideOf(example.inputs[i]));
+    }
+    for (std::size_t i = 0; i < scenarios::kCalculations.size(); ++i) {
+      const scenarios::Calculation& calculation = scenarios::kCalculations[i];
+      program.click(scenarios::ButtonOf(calculation.action));
+      EXPECT_EQ(program.text(scenarios::BoxOf(calculation.result)), WideOf(example.results[i]));
+    }
+    program.click("Command7");
+    for (int i = 1; i <= 10; ++i) EXPECT_EQ(program.text("Text" + std::to_string(i)), L"");
   }
-  program.click("Command7");
-  for (int i = 1; i <= 10; ++i) EXPECT_EQ(program.text("Text" + std::to_string(i)), L"");
 }
 
 TEST(Win32Window, TextBoxesHaveNoLengthLimit) {
@@ -273,48 +270,29 @@ TEST(Win32Window, ClosingEndsTheProgramWithSuccess) {
   EXPECT_EQ(program.exitStatus(), 0);
 }
 
-struct FailureCase {
-  const char* name;
-  std::vector<std::pair<const char*, const wchar_t*>> typed;
-  const char* button;
-  const char* field;
-  const wchar_t* code;
-};
-
-class Win32ErrorReport : public testing::TestWithParam<FailureCase> {};
+class Win32ErrorReport : public testing::TestWithParam<scenarios::Failure> {};
 
 TEST_P(Win32ErrorReport, ShowsTheCodeThenEndsTheProgram) {
-  const FailureCase& failure = GetParam();
+  const scenarios::Failure& failure = GetParam();
   RunningProgram program;
   ASSERT_NE(program.window(), nullptr);
-  for (const auto& [field, text] : failure.typed) program.type(field, text);
-  const std::wstring before = program.text(failure.field);
+  for (const auto& [field, text] : failure.typed) program.type(scenarios::BoxOf(field), WideOf(text));
+  const std::string_view result = scenarios::BoxOf(failure.result);
+  const std::wstring before = program.text(result);
   // Posted: a sent click would wait for the modal report to close.
-  PostMessageW(program.control(failure.button), BM_CLICK, 0, 0);
+  PostMessageW(program.control(scenarios::ButtonOf(failure.action)), BM_CLICK, 0, 0);
   HWND report = program.messageBox();
   ASSERT_NE(report, nullptr);
   EXPECT_EQ(TextOf(report), L"Cotalia");
   const std::wstring message = TextOf(GetDlgItem(report, 0xFFFF));
-  EXPECT_NE(message.find(std::wstring(L"'") + failure.code + L"'"), std::wstring::npos);
-  EXPECT_EQ(program.text(failure.field), before);
+  EXPECT_NE(message.find(L"'" + std::to_wstring(failure.code) + L"'"), std::wstring::npos);
+  EXPECT_EQ(program.text(result), before);
   SendMessageW(report, WM_COMMAND, IDOK, 0);
   EXPECT_EQ(program.exitStatus(), kFailedExitStatus);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, Win32ErrorReport,
-    testing::Values(
-        FailureCase{"FreshWindowMediaDn", {}, "Command1", "Text9", L"13"},
-        FailureCase{"ZeroPriceMediaDn",
-                    {{"Text1", L"0"}, {"Text2", L"10"}, {"Text3", L"20"}, {"Text4", L"12"}},
-                    "Command1",
-                    "Text9",
-                    L"5"},
-        FailureCase{
-            "NegativeHorizonVolDn", {{"Text3", L"20"}, {"Text4", L"-12"}}, "Command2", "Text10", L"5"},
-        FailureCase{
-            "OverflowPrecioMaximo", {{"Text9", L"1000"}, {"Text10", L"0"}}, "Command4", "Text6", L"6"}),
-    [](const testing::TestParamInfo<FailureCase>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Cases, Win32ErrorReport, testing::ValuesIn(scenarios::kFailures),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 std::wstring VersionString(const std::vector<char>& record, const wchar_t* name) {
   void* value = nullptr;
