@@ -212,10 +212,13 @@ std::optional<double> ExpDoubleDoubleStep(double x, const ExpTables::DoubleDoubl
 }  // namespace
 
 double CorrectlyRoundedExp(double x) {
-  if (const std::optional<double> special = ExpOfSpecialValue(x)) return *special;
   const ExpTables& tables = GetExpTables();
-  if (std::fabs(x) < kFirstStepRange) {
-    if (const std::optional<double> first = ExpFirstStep(x, tables.firstStep)) return *first;
+  // One comparison sends NaN, the infinities and the results near or beyond
+  // the double range to the special values.
+  if (!(std::fabs(x) < kFirstStepRange)) {
+    if (const std::optional<double> special = ExpOfSpecialValue(x)) return *special;
+  } else if (const std::optional<double> first = ExpFirstStep(x, tables.firstStep)) {
+    return *first;
   }
   if (const std::optional<double> second = ExpDoubleDoubleStep(x, tables.doubleDoubleStep)) return *second;
   return detail::AccurateExp(x);

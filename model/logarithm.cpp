@@ -177,10 +177,17 @@ std::optional<double> LogDoubleDoubleStep(double x, const LogTables& tables) {
 }  // namespace
 
 double CorrectlyRoundedLog(double x) {
-  if (const std::optional<double> special = LogOfSpecialValue(x)) return *special;
   const LogTables& tables = GetLogTables();
-  if (x >= std::numeric_limits<double>::min()) {
-    if (const std::optional<double> first = LogFirstStep(x, tables)) return *first;
+  // One comparison of the bits sends zero, the subnormals, the negative
+  // numbers, the infinities and NaN to the special values; the subnormals
+  // among them go on to the double-double step, which scales them.
+  const auto bits = std::bit_cast<std::uint64_t>(x);
+  constexpr std::uint64_t kSmallestNormal = 0x0010'0000'0000'0000u;
+  constexpr std::uint64_t kInfinity = 0x7FF0'0000'0000'0000u;
+  if (bits - kSmallestNormal >= kInfinity - kSmallestNormal) {
+    if (const std::optional<double> special = LogOfSpecialValue(x)) return *special;
+  } else if (const std::optional<double> first = LogFirstStep(x, tables)) {
+    return *first;
   }
   if (const std::optional<double> second = LogDoubleDoubleStep(x, tables)) return *second;
   return detail::AccurateLog(x);
