@@ -7,6 +7,8 @@
 #include <QClipboard>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
@@ -84,9 +86,108 @@ class MainWindowTest : public QObject {
     QCOMPARE(window_->objectName(), QStringLiteral("Form1"));
     QCOMPARE(window_->windowTitle(),
              QStringLiteral("  www.cotalia.example:::::Simulador:::::Cotalia:::::Acciones"));
-    QCOMPARE(window_->size(), QSize(751, 314));
     QVERIFY(!window_->windowIcon().isNull());
-    QCOMPARE(window_->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly).size(), 27);
+    // The form keeps its size below the menu bar, which the window grows by.
+    QWidget* form = window_->centralWidget();
+    QCOMPARE(form->size(), QSize(751, 314));
+    QCOMPARE(window_->size(), QSize(751, 314 + window_->menuBar()->height()));
+    QCOMPARE(form->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly).size(), 27);
+  }
+
+  void menuBarHasItsMenusItemsAndShortcuts() {
+    const struct {
+      const char* menu;
+      const char* item;
+      const char* shortcut;
+    } expected[] = {{"&Archivo", "&Salir", "Ctrl+Q"},
+                    {"&Edición", "&Copiar resultados", "Ctrl+Shift+C"},
+                    {"A&yuda", "&Acerca de Cotalia", ""},
+                    {"A&yuda", "Acerca de &Qt", ""}};
+    QStringList seen;
+    for (QAction* menuAction : window_->menuBar()->actions()) {
+      for (QAction* item : menuAction->menu()->actions()) {
+        seen << menuAction->text() + " > " + item->text() + " > " + item->shortcut().toString();
+      }
+    }
+    QStringList wanted;
+    for (const auto& e : expected) wanted << QString::fromUtf8(e.menu) + " > " + e.item + " > " + e.shortcut;
+    QCOMPARE(seen, wanted);
+  }
+
+  // Copying after the worked example gives two columns, label and text, and
+  // leaves every field as it was.
+  void copiarResultadosPutsTheTenFieldsOnTheClipboard() {
+    type("Text1", "100");
+    type("Text2", "10");
+    type("Text3", "20");
+    type("Text4", "12");
+    for (int i = 1; i <= 6; ++i) click(QStringLiteral("Command%1").arg(i));
+    QStringList before;
+    for (int i = 1; i <= 10; ++i) before << textOf(QStringLiteral("Text%1").arg(i));
+    QApplication::clipboard()->clear();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("Valor Actual\t100\n"
+                                                               "Rendimiento\t10\n"
+                                                               "Volatilidad\t20\n"
+                                                               "Tiempo\t12\n"
+                                                               "Precio Minimo\t73.1981528228311\n"
+                                                               "Precio Maximo\t160.319738372657\n"
+                                                               "Precio Esperado\t110.517091807565\n"
+                                                               "Variacion esperada\t22.3263055970384\n"
+                                                               "Media Dn\t4.68517018598809\n"
+                                                               "Volatilidad Dn\t0.2\n"));
+    QStringList after;
+    for (int i = 1; i <= 10; ++i) after << textOf(QStringLiteral("Text%1").arg(i));
+    QCOMPARE(after, before);
+  }
+
+  // An untouched box is copied as it is: its one blank.
+  void copiarResultadosKeepsTheBlankOfAnUntouchedBox() {
+    QApplication::clipboard()->clear();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
+    QVERIFY(
+        QApplication::clipboard()->text().startsWith(QStringLiteral("Valor Actual\t \nRendimiento\t \n")));
+  }
+
+  void acercaDeTellsVersionCopyrightAndLicence() {
+    QString title;
+    QString text;
+    QTimer::singleShot(0, window_.get(), [&] {
+      for (QAction* menuAction : window_->menuBar()->actions()) {
+        for (QAction* item : menuAction->menu()->actions()) {
+          if (item->text() == QStringLiteral("&Acerca de Cotalia")) item->trigger();
+        }
+      }
+    });
+    QTimer closer;
+    closer.setInterval(10);
+    connect(&closer, &QTimer::timeout, [&] {
+      auto* about = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      if (about == nullptr) return;
+      closer.stop();
+      title = about->windowTitle();
+      text = about->text();
+      about->accept();
+    });
+    closer.start();
+    QTRY_VERIFY(!text.isEmpty());
+    QCOMPARE(title, QStringLiteral("Acerca de Cotalia"));
+    for (const char* part :
+         {"Cotalia 1.00", "Copyright © 2026 Cotalia developers", "GPL-3.0-or-later", "versión 3",
+          "SIN NINGUNA GARANTÍA", "https://www.gnu.org/licenses/", "www.cotalia.example"}) {
+      QVERIFY2(text.contains(QString::fromUtf8(part)), part);
+    }
+  }
+
+  // A result cut off by its box can be read whole in its tooltip.
+  void aCutOffTextHasItsWholeTextAsTooltip() {
+    type("Text9", "4.68517018598809");
+    type("Text10", "0.2");
+    click("Command3");
+    QCOMPARE(control("Text5")->toolTip(), QStringLiteral("73.1981528228311"));
+    QCOMPARE(control("Text10")->toolTip(), QString());
+    type("Text5", "1");
+    QCOMPARE(control("Text5")->toolTip(), QString());
   }
 
   void controlMatchesItsDescription_data() {
@@ -197,6 +298,12 @@ class MainWindowTest : public QObject {
 
   void closingEndsTheProgramWithSuccess() {
     QTimer::singleShot(0, window_.get(), [this] { window_->close(); });
+    QCOMPARE(QApplication::exec(), 0);
+  }
+
+  void salirEndsTheProgramWithSuccess() {
+    QTimer::singleShot(0, window_.get(),
+                       [] { QTest::keyClick(QApplication::focusWidget(), Qt::Key_Q, Qt::ControlModifier); });
     QCOMPARE(QApplication::exec(), 0);
   }
 

@@ -251,6 +251,106 @@ TEST(Win32Window, ButtonsComputeTheWorkedExampleAndBorrarClears) {
   }
 }
 
+// The menu bar that the window sets, built here in this process: the other
+// process's menu cannot be read under Wine. Each menu's title and its items
+// with their shortcuts after a tab, and the accelerators of those shortcuts.
+TEST(Win32Window, HasItsMenuBarAndAccelerators) {
+  RunningProgram program;
+  ASSERT_NE(program.window(), nullptr);
+  EXPECT_NE(GetMenu(program.window()), nullptr);
+
+  const Win32MenuBar bar = CreateWin32MenuBar();
+  const auto stringOf = [](HMENU menu, int position) {
+    std::array<wchar_t, 128> text{};
+    GetMenuStringW(menu, static_cast<UINT>(position), text.data(), static_cast<int>(text.size()),
+                   MF_BYPOSITION);
+    return std::wstring(text.data());
+  };
+  std::vector<std::wstring> seen;
+  for (int i = 0; i < GetMenuItemCount(bar.menu); ++i) {
+    HMENU menu = GetSubMenu(bar.menu, i);
+    for (int j = 0; j < GetMenuItemCount(menu); ++j) {
+      seen.push_back(stringOf(bar.menu, i) + L" > " + stringOf(menu, j));
+    }
+  }
+  EXPECT_EQ(seen, (std::vector<std::wstring>{L"&Archivo > &Salir\tAlt+F4",
+                                             L"&Edici\u00F3n > &Copiar resultados\tCtrl+Shift+C",
+                                             L"A&yuda > &Acerca de Cotalia"}));
+  std::array<ACCEL, 8> accelerators{};
+  const int count =
+      CopyAcceleratorTableW(bar.accelerators, accelerators.data(), static_cast<int>(accelerators.size()));
+  ASSERT_EQ(count, 2);
+  EXPECT_EQ(accelerators[0].fVirt, FVIRTKEY | FALT);
+  EXPECT_EQ(accelerators[0].key, VK_F4);
+  EXPECT_EQ(accelerators[0].cmd, Win32MenuId(MenuCommand::Quit));
+  EXPECT_EQ(accelerators[1].fVirt, FVIRTKEY | FCONTROL | FSHIFT);
+  EXPECT_EQ(accelerators[1].key, 'C');
+  EXPECT_EQ(accelerators[1].cmd, Win32MenuId(MenuCommand::CopyResults));
+  DestroyAcceleratorTable(bar.accelerators);
+  DestroyMenu(bar.menu);
+}
+
+std::wstring ClipboardText() {
+  std::wstring text;
+  if (!OpenClipboard(nullptr)) return L"(clipboard busy)";
+  if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+    text = static_cast<const wchar_t*>(GlobalLock(data));
+    GlobalUnlock(data);
+  }
+  CloseClipboard();
+  return text;
+}
+
+// After the worked example, through the menu's command and through its
+// accelerator: two columns, label and text, and every field as it was.
+TEST(Win32Window, CopiarResultadosPutsTheTenFieldsOnTheClipboard) {
+  RunningProgram program;
+  ASSERT_NE(program.window(), nullptr);
+  const char* inputs[] = {"100", "10", "20", "12"};
+  for (int i = 0; i < 4; ++i) program.type("Text" + std::to_string(i + 1), WideOf(inputs[i]));
+  for (int i = 1; i <= 6; ++i) program.click("Command" + std::to_string(i));
+  std::vector<std::wstring> before;
+  for (int i = 1; i <= 10; ++i) before.push_back(program.text("Text" + std::to_string(i)));
+  if (OpenClipboard(nullptr)) {
+    EmptyClipboard();
+    CloseClipboard();
+  }
+  SendMessageW(program.window(), WM_COMMAND, Win32MenuId(MenuCommand::CopyResults), 0);
+  EXPECT_EQ(ClipboardText(),
+            L"Valor Actual\t100\r\n"
+            L"Rendimiento\t10\r\n"
+            L"Volatilidad\t20\r\n"
+            L"Tiempo\t12\r\n"
+            L"Precio Minimo\t73.1981528228311\r\n"
+            L"Precio Maximo\t160.319738372657\r\n"
+            L"Precio Esperado\t110.517091807565\r\n"
+            L"Variacion esperada\t22.3263055970384\r\n"
+            L"Media Dn\t4.68517018598809\r\n"
+            L"Volatilidad Dn\t0.2\r\n");
+  std::vector<std::wstring> after;
+  for (int i = 1; i <= 10; ++i) after.push_back(program.text("Text" + std::to_string(i)));
+  EXPECT_EQ(after, before);
+}
+
+TEST(Win32Window, AcercaDeTellsVersionCopyrightAndLicence) {
+  RunningProgram program;
+  ASSERT_NE(program.window(), nullptr);
+  // Posted: a sent command would wait for the modal box to close.
+  PostMessageW(program.window(), WM_COMMAND, Win32MenuId(MenuCommand::About), 0);
+  HWND about = program.messageBox();
+  ASSERT_NE(about, nullptr);
+  EXPECT_EQ(TextOf(about), L"Acerca de Cotalia");
+  const std::wstring text = TextOf(GetDlgItem(about, 0xFFFF));
+  for (const wchar_t* part :
+       {L"Cotalia 1.00", L"Copyright \u00A9 2026 Cotalia developers", L"GPL-3.0-or-later",
+        L"SIN NINGUNA GARANT\u00CDA", L"https://www.gnu.org/licenses/", L"www.cotalia.example"}) {
+    EXPECT_NE(text.find(part), std::wstring::npos) << part;
+  }
+  SendMessageW(about, WM_COMMAND, IDOK, 0);
+  PostMessageW(program.window(), WM_CLOSE, 0, 0);
+  EXPECT_EQ(program.exitStatus(), 0);
+}
+
 TEST(Win32Window, TextBoxesHaveNoLengthLimit) {
   RunningProgram program;
   ASSERT_NE(program.window(), nullptr);

@@ -2,14 +2,19 @@
 #include "main_window.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QFont>
 #include <QIcon>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QPixmap>
 #include <QPushButton>
+#include <QShortcut>
+#include <QStyle>
 #include <limits>
 
 #include "application_icon.h"
@@ -21,6 +26,17 @@ namespace {
 
 QString QStringOf(std::string_view utf8) {
   return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
+
+// A box whose text is wider than the room it shows text in carries the whole
+// text as its tooltip; one whose text fits carries none.
+void ShowWholeTextIfCut(QLineEdit* box) {
+  const QMargins margins = box->textMargins();
+  // QLineEdit keeps two pixels free on each side inside its frame.
+  const int frame = box->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, box);
+  const int room = box->width() - 2 * frame - 4 - margins.left() - margins.right();
+  const bool cut = box->fontMetrics().horizontalAdvance(box->text()) > room;
+  box->setToolTip(cut ? box->text() : QString());
 }
 
 QWidget* CreateControl(const ControlDescription& control, QWidget* window) {
@@ -40,6 +56,7 @@ QWidget* CreateControl(const ControlDescription& control, QWidget* window) {
       auto* textBox = new QLineEdit(caption, window);
       // QLineEdit keeps only 32767 characters unless told otherwise.
       textBox->setMaxLength(std::numeric_limits<int>::max());
+      QObject::connect(textBox, &QLineEdit::textChanged, textBox, [textBox] { ShowWholeTextIfCut(textBox); });
       widget = textBox;
       break;
     }
@@ -60,14 +77,22 @@ MainWindow::MainWindow() {
   setWindowTitle(QStringOf(kWindowCaption));
   setWindowIcon(QIcon(QPixmap::fromImage(
       QImage(reinterpret_cast<const uchar*>(kIconArgb), kIconWidth, kIconHeight, QImage::Format_ARGB32))));
-  resize(PixelsOfTwips(kClientWidth), PixelsOfTwips(kClientHeight));
   // The places were laid out for an 8-point sans-serif face; the desktop's
   // usual 9 or 10 points would cut "Variacion esperada" short.
   QFont font = this->font();
   font.setPointSize(kFontPointSize);
   setFont(font);
 
-  for (std::size_t i = 0; i < kControls.size(); ++i) controls_[i] = CreateControl(kControls[i], this);
+  // The form keeps its size and its controls their places; the window grows
+  // by the height of the menu bar above it.
+  form_ = new QWidget(this);
+  form_->setObjectName(QStringLiteral("form"));
+  form_->setMinimumSize(PixelsOfTwips(kClientWidth), PixelsOfTwips(kClientHeight));
+  setCentralWidget(form_);
+  buildMenuBar();
+  resize(form_->minimumWidth(), form_->minimumHeight() + menuBar()->sizeHint().height());
+
+  for (std::size_t i = 0; i < kControls.size(); ++i) controls_[i] = CreateControl(kControls[i], form_);
 
   QWidget* previous = nullptr;
   for (const std::size_t index : TabOrder()) {
@@ -107,6 +132,54 @@ void MainWindow::ShowAndEnd(const RunTimeError& error) {
   QCoreApplication::exit(kFailedExitStatus);
 }
 
+void MainWindow::buildMenuBar() {
+  QMenu* menu = nullptr;
+  std::string_view title;
+  for (const MenuItem& item : kMenuItems) {
+    if (menu == nullptr || item.menu != title) {
+      menu = menuBar()->addMenu(QStringOf(item.menu));
+      title = item.menu;
+    }
+    QAction* action = menu->addAction(QStringOf(item.caption));
+    action->setShortcut(QKeySequence(QStringOf(item.qtShortcut)));
+    const MenuCommand command = item.command;
+    connect(action, &QAction::triggered, this, [this, command] { menuCommand(command); });
+  }
+  // F10 opens the first menu, as on other desktops; Alt and the mnemonics
+  // reach the menus through Qt itself.
+  auto* f10 = new QShortcut(QKeySequence(Qt::Key_F10), this);
+  connect(f10, &QShortcut::activated, this,
+          [this] { menuBar()->setActiveAction(menuBar()->actions().constFirst()); });
+}
+
 void MainWindow::buttonClicked(Action action) { runner_.Run(action); }
+
+void MainWindow::menuCommand(MenuCommand command) {
+  switch (command) {
+    case MenuCommand::Quit:
+      close();
+      break;
+    case MenuCommand::CopyResults:
+      QApplication::clipboard()->setText(QStringOf(ResultsText(*this, "\n")));
+      break;
+    case MenuCommand::About:
+      showAbout();
+      break;
+    case MenuCommand::AboutQt:
+      QMessageBox::aboutQt(this, QStringLiteral("Acerca de Qt"));
+      break;
+  }
+}
+
+// Built when it is shown, so that it costs the start-up nothing.
+void MainWindow::showAbout() {
+  QMessageBox about(QMessageBox::NoIcon, QStringOf(kAboutTitle), QStringOf(AboutText()),
+                    QMessageBox::NoButton, this);
+  about.setTextFormat(Qt::PlainText);
+  about.setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+  about.setIconPixmap(windowIcon().pixmap(64));
+  about.addButton(QStringLiteral("Aceptar"), QMessageBox::AcceptRole);
+  about.exec();
+}
 
 }  // namespace cotalia

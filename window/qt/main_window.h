@@ -1,15 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Form1 on Qt Widgets, built from the window description table. A click on a
-// button reaches buttonClicked, which hands the button's action to the
-// ActionRunner; the action reads and writes the text boxes through this
-// window's FieldAccess, and a failed action ends in ShowAndEnd: a message box,
-// then the end of the program.
+// Form1 on Qt Widgets: the menu bar above the form, and the form built from
+// the window description table. A click on a button reaches buttonClicked,
+// which hands the button's action to the ActionRunner; the action reads and
+// writes the text boxes through this window's FieldAccess, and a failed
+// action ends in ShowAndEnd: a message box, then the end of the program. A
+// menu command reaches menuCommand, which never runs an action.
 #pragma once
 
-#include <QWidget>
+#include <QMainWindow>
 #include <array>
 
 #include "error_report.h"
+#include "menu_bar.h"
 #include "simulator_actions.h"
 #include "window_description.h"
 #include "wiring.h"
@@ -18,7 +20,7 @@ class QLineEdit;
 
 namespace cotalia {
 
-class MainWindow : public QWidget, public FieldAccess, public ErrorReport {
+class MainWindow : public QMainWindow, public FieldAccess, public ErrorReport {
   Q_OBJECT
 
  public:
@@ -29,8 +31,12 @@ class MainWindow : public QWidget, public FieldAccess, public ErrorReport {
   void ShowAndEnd(const RunTimeError& error) override;
 
  private:
+  void buildMenuBar();
   void buttonClicked(Action action);
+  void menuCommand(MenuCommand command);
+  void showAbout();
 
+  QWidget* form_ = nullptr;                            // the form's area below the menu bar
   std::array<QWidget*, kControls.size()> controls_{};  // in the order of kControls
   std::array<QLineEdit*, kFieldCount> textBoxes_{};
   ActionRunner runner_{*this, *this};

@@ -4,13 +4,15 @@
 #include <QApplication>
 
 #include "main_window.h"
+#include "menu_bar.h"
 
 namespace cotalia {
 
 int RunCotalia(int argc, char** argv) {
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Cotalia"));
-  QApplication::setApplicationVersion(QStringLiteral("1.00"));
+  QApplication::setApplicationVersion(
+      QString::fromUtf8(kVersion.data(), static_cast<qsizetype>(kVersion.size())));
   MainWindow window;
   window.show();
   return QApplication::exec();

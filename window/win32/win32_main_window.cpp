@@ -3,6 +3,10 @@
 
 #include <commctrl.h>
 
+#include <cstring>
+#include <optional>
+#include <vector>
+
 #include "wiring.h"
 
 namespace cotalia {
@@ -48,6 +52,35 @@ ControlClass ClassOf(ControlKind kind) {
 
 }  // namespace
 
+Win32MenuBar CreateWin32MenuBar() {
+  HMENU bar = CreateMenu();
+  HMENU menu = nullptr;
+  std::string_view title;
+  std::vector<ACCEL> accelerators;
+  for (const MenuItem& item : kMenuItems) {
+    if (item.qtOnly) continue;
+    if (menu == nullptr || item.menu != title) {
+      menu = CreatePopupMenu();
+      AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(menu), WideOf(item.menu).c_str());
+      title = item.menu;
+    }
+    const auto id = static_cast<WORD>(Win32MenuId(item.command));
+    std::string caption(item.caption);
+    if (!item.win32Shortcut.empty()) caption += "\t" + std::string(item.win32Shortcut);
+    AppendMenuW(menu, MF_STRING, id, WideOf(caption).c_str());
+    if (const std::optional<Shortcut> shortcut = ParseShortcut(item.win32Shortcut)) {
+      BYTE flags = FVIRTKEY;
+      if (shortcut->control) flags |= FCONTROL;
+      if (shortcut->shift) flags |= FSHIFT;
+      if (shortcut->alt) flags |= FALT;
+      const WORD key = shortcut->letter != '\0' ? static_cast<WORD>(shortcut->letter)
+                                                : static_cast<WORD>(VK_F1 + shortcut->functionKey - 1);
+      accelerators.push_back({flags, key, id});
+    }
+  }
+  return {bar, CreateAcceleratorTableW(accelerators.data(), static_cast<int>(accelerators.size()))};
+}
+
 int Win32MainWindow::Run(HINSTANCE instance, int show) {
   const INITCOMMONCONTROLSEX commonControls{sizeof(INITCOMMONCONTROLSEX), ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&commonControls);
@@ -72,7 +105,8 @@ int Win32MainWindow::Run(HINSTANCE instance, int show) {
 
   MSG message{};
   while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-    if (!IsDialogMessageW(form.window_, &message)) {
+    if (!TranslateAcceleratorW(form.window_, form.accelerators_, &message) &&
+        !IsDialogMessageW(form.window_, &message)) {
       TranslateMessage(&message);
       DispatchMessageW(&message);
     }
@@ -93,10 +127,16 @@ LRESULT CALLBACK Win32MainWindow::Procedure(HWND window, UINT message, WPARAM wP
 
 LRESULT Win32MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case WM_CREATE:
+    case WM_CREATE: {
+      // The menu is part of the frame: the client area keeps its size below
+      // it.
+      const Win32MenuBar bar = CreateWin32MenuBar();
+      SetMenu(window_, bar.menu);
+      accelerators_ = bar.accelerators;
       CreateControls();
       ApplyDpi(GetDpiForWindow(window_));
       return 0;
+    }
     case WM_DPICHANGED: {
       ApplyDpi(HIWORD(wParam));
       const auto* suggested = reinterpret_cast<const RECT*>(lParam);
@@ -105,7 +145,13 @@ LRESULT Win32MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     }
     case WM_COMMAND:
-      if (HIWORD(wParam) == BN_CLICKED && lParam != 0) buttonClicked(LOWORD(wParam));
+      if (lParam == 0) {
+        menuCommand(LOWORD(wParam));  // from the menu or an accelerator
+      } else if (HIWORD(wParam) == BN_CLICKED) {
+        buttonClicked(LOWORD(wParam));
+      } else if (HIWORD(wParam) == EN_CHANGE) {
+        ShowWholeTextIfCut(reinterpret_cast<HWND>(lParam));
+      }
       return 0;
     case WM_CTLCOLORSTATIC:
       SetBkColor(reinterpret_cast<HDC>(wParam), GetSysColor(COLOR_BTNFACE));
@@ -120,6 +166,7 @@ LRESULT Win32MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_DESTROY:
       if (font_ != nullptr) DeleteObject(font_);
+      if (accelerators_ != nullptr) DestroyAcceleratorTable(accelerators_);
       PostQuitMessage(exitStatus_);
       return 0;
     default:
@@ -138,11 +185,49 @@ void Win32MainWindow::CreateControls() {
                                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(Win32ControlId(index))),
                                        instance, nullptr);
   }
+  toolTip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window_, nullptr,
+                             instance, nullptr);
   for (const FieldBinding& binding : kFieldBindings) {
     HWND textBox = controls_[binding.textBox];
     SendMessageW(textBox, EM_SETLIMITTEXT, 0, 0);  // as long as the system allows
     textBoxes_[IndexOf(binding.field)] = textBox;
+    // Every box is a tool whose text is empty, and so shows nothing, until
+    // its text is cut off.
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = window_;
+    tool.uId = reinterpret_cast<UINT_PTR>(textBox);
+    tool.lpszText = const_cast<wchar_t*>(L"");
+    SendMessageW(toolTip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
   }
+}
+
+// A box whose text is wider than the room it shows text in carries the whole
+// text as its tooltip; one whose text fits carries none.
+void Win32MainWindow::ShowWholeTextIfCut(HWND textBox) {
+  const int length = GetWindowTextLengthW(textBox);
+  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+  text.resize(static_cast<std::size_t>(GetWindowTextW(textBox, text.data(), length + 1)));
+  HDC context = GetDC(textBox);
+  const HGDIOBJ previous =
+      SelectObject(context, reinterpret_cast<HFONT>(SendMessageW(textBox, WM_GETFONT, 0, 0)));
+  SIZE extent{};
+  GetTextExtentPoint32W(context, text.c_str(), static_cast<int>(text.size()), &extent);
+  SelectObject(context, previous);
+  ReleaseDC(textBox, context);
+  RECT client{};
+  GetClientRect(textBox, &client);
+  const auto margins = static_cast<DWORD>(SendMessageW(textBox, EM_GETMARGINS, 0, 0));
+  const int room = client.right - client.left - LOWORD(margins) - HIWORD(margins);
+
+  TTTOOLINFOW tool{};
+  tool.cbSize = sizeof tool;
+  tool.hwnd = window_;
+  tool.uId = reinterpret_cast<UINT_PTR>(textBox);
+  tool.lpszText = extent.cx > room ? text.data() : const_cast<wchar_t*>(L"");
+  SendMessageW(toolTip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
 // Places every control, and sizes the client area, for the given dots per
@@ -167,7 +252,7 @@ void Win32MainWindow::ApplyDpi(UINT dpi) {
   font_ = font;
 
   RECT frame{0, 0, PixelsOfTwips(kClientWidth, pixelsPerInch), PixelsOfTwips(kClientHeight, pixelsPerInch)};
-  AdjustWindowRectExForDpi(&frame, static_cast<DWORD>(GetWindowLongPtrW(window_, GWL_STYLE)), FALSE,
+  AdjustWindowRectExForDpi(&frame, static_cast<DWORD>(GetWindowLongPtrW(window_, GWL_STYLE)), TRUE,
                            static_cast<DWORD>(GetWindowLongPtrW(window_, GWL_EXSTYLE)), dpi);
   SetWindowPos(window_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -177,6 +262,45 @@ void Win32MainWindow::buttonClicked(int controlId) {
   for (const ButtonBinding& binding : kButtonBindings) {
     if (Win32ControlId(binding.button) == controlId) runner_.Run(binding.action);
   }
+}
+
+void Win32MainWindow::menuCommand(int menuId) {
+  if (menuId == Win32MenuId(MenuCommand::Quit)) {
+    PostMessageW(window_, WM_CLOSE, 0, 0);
+  } else if (menuId == Win32MenuId(MenuCommand::CopyResults)) {
+    CopyResults();
+  } else if (menuId == Win32MenuId(MenuCommand::About)) {
+    ShowAbout();
+  }
+}
+
+// As UTF-16 text with Windows line ends, which every program pastes.
+void Win32MainWindow::CopyResults() {
+  const std::wstring text = WideOf(ResultsText(*this, "\r\n"));
+  if (!OpenClipboard(window_)) return;
+  EmptyClipboard();
+  const std::size_t bytes = (text.size() + 1) * sizeof(wchar_t);
+  if (HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, bytes)) {
+    std::memcpy(GlobalLock(block), text.c_str(), bytes);
+    GlobalUnlock(block);
+    if (SetClipboardData(CF_UNICODETEXT, block) == nullptr) GlobalFree(block);
+  }
+  CloseClipboard();
+}
+
+// A message box with the program's icon, built when it is shown.
+void Win32MainWindow::ShowAbout() {
+  const std::wstring text = WideOf(AboutText());
+  const std::wstring title = WideOf(kAboutTitle);
+  MSGBOXPARAMSW about{};
+  about.cbSize = sizeof about;
+  about.hwndOwner = window_;
+  about.hInstance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(window_, GWLP_HINSTANCE));
+  about.lpszText = text.c_str();
+  about.lpszCaption = title.c_str();
+  about.dwStyle = MB_OK | MB_USERICON;
+  about.lpszIcon = MAKEINTRESOURCEW(1);
+  MessageBoxIndirectW(&about);
 }
 
 std::string Win32MainWindow::GetFieldText(Field field) {

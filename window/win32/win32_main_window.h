@@ -3,7 +3,8 @@
 // on a button arrives as WM_COMMAND, which hands the button's action to the
 // ActionRunner; the action reads and writes the EDIT boxes through this
 // window's FieldAccess, and a failed action ends in ShowAndEnd: MessageBoxW,
-// then the end of the message loop with kFailedExitStatus.
+// then the end of the message loop with kFailedExitStatus. A menu command
+// or its accelerator also arrives as WM_COMMAND and never runs an action.
 #pragma once
 
 #include <windows.h>
@@ -13,6 +14,7 @@
 #include <string>
 
 #include "error_report.h"
+#include "menu_bar.h"
 #include "simulator_actions.h"
 #include "window_description.h"
 
@@ -23,6 +25,17 @@ inline constexpr wchar_t kWin32WindowClass[] = L"CotaliaForm1";
 // The child-window identifier of kControls[index]; identifiers start above
 // IDOK and IDCANCEL, which IsDialogMessage sends for Enter and Escape.
 constexpr int Win32ControlId(std::size_t index) { return 1000 + static_cast<int>(index); }
+
+// The identifier of a menu command, below the controls'.
+constexpr int Win32MenuId(MenuCommand command) { return 100 + static_cast<int>(command); }
+
+// The menu bar from its table, with each shortcut written after a tab and
+// made an accelerator.
+struct Win32MenuBar {
+  HMENU menu;
+  HACCEL accelerators;
+};
+Win32MenuBar CreateWin32MenuBar();
 
 class Win32MainWindow final : public FieldAccess, public ErrorReport {
  public:
@@ -40,9 +53,15 @@ class Win32MainWindow final : public FieldAccess, public ErrorReport {
   void CreateControls();
   void ApplyDpi(UINT dpi);
   void buttonClicked(int controlId);
+  void menuCommand(int menuId);
+  void CopyResults();
+  void ShowAbout();
+  void ShowWholeTextIfCut(HWND textBox);
 
   HWND window_ = nullptr;
   HFONT font_ = nullptr;
+  HACCEL accelerators_ = nullptr;
+  HWND toolTip_ = nullptr;
   HWND focusBeforeDeactivation_ = nullptr;
   int exitStatus_ = 0;
   std::array<HWND, kControls.size()> controls_{};

@@ -1,0 +1,65 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The menu bar above the form, as data that both front ends build from, and
+// what its commands give: the results as text for the clipboard and the About
+// box's text. No command runs an action or writes a field.
+#pragma once
+
+#include <array>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "simulator_actions.h"
+
+namespace cotalia {
+
+enum class MenuCommand { Quit, CopyResults, About, AboutQt };
+
+// The menu bar item by item, menu after menu: an item whose menu differs
+// from the one before it opens a new menu. Titles and captions carry '&'
+// before the mnemonic letter, as both toolkits write it. A shortcut is
+// written "Ctrl+Shift+C": modifiers, then a letter or F1 to F12.
+struct MenuItem {
+  std::string_view menu;
+  MenuCommand command;
+  std::string_view caption;
+  std::string_view qtShortcut;
+  std::string_view win32Shortcut;  // Alt+F4 closes any window there already
+  bool qtOnly;
+};
+
+inline constexpr std::array<MenuItem, 4> kMenuItems{{
+    {"&Archivo", MenuCommand::Quit, "&Salir", "Ctrl+Q", "Alt+F4", false},
+    {"&Edición", MenuCommand::CopyResults, "&Copiar resultados", "Ctrl+Shift+C", "Ctrl+Shift+C", false},
+    {"A&yuda", MenuCommand::About, "&Acerca de Cotalia", "", "", false},
+    {"A&yuda", MenuCommand::AboutQt, "Acerca de &Qt", "", "", true},
+}};
+
+struct Shortcut {
+  bool control = false;
+  bool shift = false;
+  bool alt = false;
+  char letter = '\0';   // 'A' to 'Z', or
+  int functionKey = 0;  // 1 to 12
+};
+
+// The keys of a shortcut as the table writes it; none for a text that is not
+// one.
+std::optional<Shortcut> ParseShortcut(std::string_view text);
+
+// What "Copiar resultados" puts on the clipboard: one line per field in the
+// order of the form, each the label that names the field, a tab and the
+// field's text exactly as its box holds it; every line ends with lineEnd
+// ("\r\n" on Windows, "\n" elsewhere).
+std::string ResultsText(FieldAccess& fields, std::string_view lineEnd);
+
+inline constexpr std::string_view kVersion = "1.00";
+inline constexpr std::string_view kWebAddress = "www.cotalia.example";
+inline constexpr std::string_view kAboutTitle = "Acerca de Cotalia";
+
+// The About box's paragraphs, separated by blank lines: name and version,
+// what it computes, the copyright, the licence notice with its no-warranty
+// sentence, and the web address.
+std::string AboutText();
+
+}  // namespace cotalia
