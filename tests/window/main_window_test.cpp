@@ -114,6 +114,11 @@ class MainWindowTest : public QObject {
     QCOMPARE(seen, wanted);
   }
 
+  void f10OpensTheFirstMenu() {
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F10);
+    QCOMPARE(window_->menuBar()->activeAction(), window_->menuBar()->actions().constFirst());
+  }
+
   // Copying after the worked example gives two columns, label and text, and
   // leaves every field as it was.
   void copiarResultadosPutsTheTenFieldsOnTheClipboard() {

@@ -6,8 +6,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <optional>
 #include <vector>
 
+#include "menu_bar.h"
 #include "window_description.h"
 
 namespace cotalia {
@@ -53,6 +55,47 @@ TEST(CreationOrder, PutsEachNamingLabelJustBeforeItsBoxAndKeepsTheTabPath) {
     EXPECT_EQ(*(box - 1), binding.label) << kControls[binding.textBox].name;
   }
   EXPECT_EQ(WithoutLabels(order), WithoutLabels(TabOrder()));
+}
+
+TEST(ParseShortcut, ReadsModifiersAndOneKey) {
+  const struct {
+    const char* text;
+    bool valid;
+    bool control, shift, alt;
+    char letter;
+    int functionKey;
+  } cases[] = {
+      {"Ctrl+Q", true, true, false, false, 'Q', 0},    {"Ctrl+Shift+C", true, true, true, false, 'C', 0},
+      {"Alt+F4", true, false, false, true, '\0', 4},   {"F10", true, false, false, false, '\0', 10},
+      {"", false, false, false, false, '\0', 0},       {"Ctrl+", false, false, false, false, '\0', 0},
+      {"Meta+X", false, false, false, false, '\0', 0}, {"F13", false, false, false, false, '\0', 0},
+      {"Ctrl+q", false, false, false, false, '\0', 0}, {"F1x", false, false, false, false, '\0', 0},
+  };
+  for (const auto& c : cases) {
+    const std::optional<Shortcut> shortcut = ParseShortcut(c.text);
+    ASSERT_EQ(shortcut.has_value(), c.valid) << c.text;
+    if (!shortcut) continue;
+    EXPECT_EQ(shortcut->control, c.control) << c.text;
+    EXPECT_EQ(shortcut->shift, c.shift) << c.text;
+    EXPECT_EQ(shortcut->alt, c.alt) << c.text;
+    EXPECT_EQ(shortcut->letter, c.letter) << c.text;
+    EXPECT_EQ(shortcut->functionKey, c.functionKey) << c.text;
+  }
+  for (const MenuItem& item : kMenuItems) {
+    EXPECT_EQ(item.qtShortcut.empty(), !ParseShortcut(item.qtShortcut)) << item.caption;
+    EXPECT_EQ(item.win32Shortcut.empty(), !ParseShortcut(item.win32Shortcut)) << item.caption;
+  }
+}
+
+// The texts as the boxes hold them, a fresh box's blank and a tab included.
+TEST(ResultsText, OneLineALabelATabAndTheTextPerField) {
+  InMemoryFields fields;
+  fields.SetFieldText(Field::Text1, "100");
+  fields.SetFieldText(Field::Text9, "a\tb");
+  EXPECT_EQ(ResultsText(fields, "\r\n"),
+            "Valor Actual\t100\r\nRendimiento\t \r\nVolatilidad\t \r\nTiempo\t \r\nPrecio Minimo\t \r\n"
+            "Precio Maximo\t \r\nPrecio Esperado\t \r\nVariacion esperada\t \r\nMedia Dn\ta\tb\r\n"
+            "Volatilidad Dn\t \r\n");
 }
 
 }  // namespace
