@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Prints a digest of the model's results on fixed inputs: the exponential,
-// the logarithm, the writer and the readers, and the six calculations. The
-// inputs come from the bits of a fixed std::mt19937_64 sequence, which is the
-// same on every platform, so two platforms that print the same digests give
-// the same result, bit for bit, on every one of these inputs.
+// the logarithm, the writer and the readers, the six calculations, and the
+// normal distribution function and its inverse. The inputs come from the bits
+// of a fixed std::mt19937_64 sequence, which is the same on every platform,
+// so two platforms that print the same digests give the same result, bit for
+// bit, on every one of these inputs.
 #include <bit>
 #include <cmath>
 #include <cstdint>
@@ -12,6 +13,7 @@
 #include <string>
 
 #include "elementary_functions.h"
+#include "normal_distribution.h"
 #include "numeric_runtime.h"
 #include "simulator_actions.h"
 
@@ -84,10 +86,16 @@ int main() {
     }
   }
 
-  std::printf("exponential %016llx\nlogarithm %016llx\ntexts %016llx\nactions %016llx\n",
+  Digest normal;
+  for (int i = 0; i < kSamples / 20; ++i) {
+    normal.Add(cotalia::NormalCdf(Between(random, -38, 9)));
+    normal.Add(cotalia::NormalQuantile(std::ldexp(Between(random, 0.5, 1), -static_cast<int>(random() % 1000))));
+  }
+  std::printf("exponential %016llx\nlogarithm %016llx\ntexts %016llx\nactions %016llx\nnormal %016llx\n",
               static_cast<unsigned long long>(exponential.value()),
               static_cast<unsigned long long>(logarithm.value()),
               static_cast<unsigned long long>(texts.value()),
-              static_cast<unsigned long long>(actions.value()));
+              static_cast<unsigned long long>(actions.value()),
+              static_cast<unsigned long long>(normal.value()));
   return 0;
 }

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 #include <mpfr.h>
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstdint>
@@ -16,6 +17,8 @@
 #include <limits>
 #include <random>
 #include <string>
+
+#include "normal_distribution.h"
 
 namespace cotalia {
 namespace {
@@ -252,6 +255,125 @@ TEST(HardToRound, MatchMpfr) {
         << std::hexfloat << c.x;
   }
 }
+
+// Phi(x) = erfc(-x/sqrt 2)/2, and its error in units in the last place of
+// the true value, at 256 bits.
+class NormalReference {
+ public:
+  NormalReference() {
+    mpfr_inits2(256, x_, y_, root2_, (mpfr_ptr) nullptr);
+    mpfr_sqrt_ui(root2_, 2, MPFR_RNDN);
+  }
+  ~NormalReference() { mpfr_clears(x_, y_, root2_, (mpfr_ptr) nullptr); }
+  NormalReference(const NormalReference&) = delete;
+  NormalReference& operator=(const NormalReference&) = delete;
+
+  // Phi at x_ into y_.
+  void Cdf() {
+    mpfr_div(y_, x_, root2_, MPFR_RNDN);
+    mpfr_neg(y_, y_, MPFR_RNDN);
+    mpfr_erfc(y_, y_, MPFR_RNDN);
+    mpfr_div_2ui(y_, y_, 1, MPFR_RNDN);
+  }
+
+  double CdfUlps(double x, double ours) {
+    mpfr_set_d(x_, x, MPFR_RNDN);
+    Cdf();
+    return UlpsFrom(ours);
+  }
+
+  // The x with Phi(x) = p, by Newton's iteration from ours at 256 bits.
+  double QuantileUlps(double p, double ours) {
+    mpfr_t phi;
+    mpfr_init2(phi, 256);
+    mpfr_set_d(x_, ours, MPFR_RNDN);
+    for (int i = 0; i < 4; ++i) {
+      Cdf();
+      mpfr_sub_d(y_, y_, p, MPFR_RNDN);
+      mpfr_sqr(phi, x_, MPFR_RNDN);
+      mpfr_div_si(phi, phi, -2, MPFR_RNDN);
+      mpfr_exp(phi, phi, MPFR_RNDN);
+      mpfr_mul(y_, y_, root2_, MPFR_RNDN);
+      mpfr_const_pi(root2_, MPFR_RNDN);
+      mpfr_sqrt(root2_, root2_, MPFR_RNDN);
+      mpfr_mul(y_, y_, root2_, MPFR_RNDN);  // (Phi - p) sqrt(2 pi)
+      mpfr_sqrt_ui(root2_, 2, MPFR_RNDN);
+      mpfr_div(y_, y_, phi, MPFR_RNDN);
+      mpfr_sub(x_, x_, y_, MPFR_RNDN);
+    }
+    mpfr_clear(phi);
+    mpfr_set(y_, x_, MPFR_RNDN);
+    return UlpsFrom(ours);
+  }
+
+ private:
+  double UlpsFrom(double ours) {
+    const double truth = mpfr_get_d(y_, MPFR_RNDN);
+    const double unit =
+        std::nextafter(std::fabs(truth), std::numeric_limits<double>::infinity()) - std::fabs(truth);
+    mpfr_sub_d(y_, y_, ours, MPFR_RNDN);
+    return std::fabs(mpfr_get_d(y_, MPFR_RNDN)) / unit;
+  }
+
+  mpfr_t x_;
+  mpfr_t y_;
+  mpfr_t root2_;
+};
+
+struct Bounded {
+  const char* name;
+  double low;
+  double high;
+  double ulps;  // the bound stated beside the function
+  long count;   // MPFR's erfc slows down far in the tails
+};
+
+void PrintTo(const Bounded& b, std::ostream* os) { *os << b.name; }
+
+class NormalCdfWithinItsBound : public testing::TestWithParam<Bounded> {};
+
+// Down to where Phi leaves the normal range: the far tails that a target far
+// from the median reaches.
+TEST_P(NormalCdfWithinItsBound, AgainstMpfr) {
+  NormalReference reference;
+  std::mt19937_64 random(std::hash<std::string>{}(GetParam().name));
+  double worst = 0;
+  for (long i = 0; i < GetParam().count * Scale(); ++i) {
+    const double x = Uniform(random, GetParam().low, GetParam().high);
+    const double ulps = reference.CdfUlps(x, NormalCdf(x));
+    ASSERT_LE(ulps, GetParam().ulps) << std::hexfloat << x;
+    worst = std::max(worst, ulps);
+  }
+  RecordProperty("worst_ulps", std::to_string(worst));
+}
+
+INSTANTIATE_TEST_SUITE_P(Ranges, NormalCdfWithinItsBound,
+                         testing::Values(Bounded{"Central", -0.5, 0.5, 4, 20000},
+                                         Bounded{"NearTheMedian", -2, -0.5, 4, 20000},
+                                         Bounded{"LowerTail", -8, -2, 4, 10000},
+                                         Bounded{"FarLowerTail", -37.5, -8, 4, 1000},
+                                         Bounded{"UpperHalf", 0.5, 9, 4, 10000}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+class NormalQuantileWithinItsBound : public testing::TestWithParam<Bounded> {};
+
+// p from the two ends of the range, spread over the decades.
+TEST_P(NormalQuantileWithinItsBound, AgainstMpfr) {
+  NormalReference reference;
+  std::mt19937_64 random(std::hash<std::string>{}(GetParam().name));
+  for (long i = 0; i < GetParam().count * Scale(); ++i) {
+    double p = std::exp2(Uniform(random, GetParam().low, GetParam().high));
+    if (GetParam().name[0] == 'U') p = 1 - p;
+    const double ulps = reference.QuantileUlps(p, NormalQuantile(p));
+    ASSERT_LE(ulps, GetParam().ulps) << std::hexfloat << p;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Ranges, NormalQuantileWithinItsBound,
+                         testing::Values(Bounded{"LowerLevels", -22, -2, 8, 3000},
+                                         Bounded{"FarLowerTail", -1000, -22, 8, 200},
+                                         Bounded{"UpperLevels", -22, -2, 8, 3000}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(SpecialValues, FollowIeee) {
   const double inf = std::numeric_limits<double>::infinity();

@@ -1,0 +1,22 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The standard normal distribution function and its inverse, in the model's
+// own arithmetic: only the four operations, the square root and the
+// correctly rounded exponential and logarithm, so that every platform gives
+// the same digits (the C library's erf and erfc differ in the last ones).
+#pragma once
+
+namespace cotalia {
+
+// Phi(x), the probability that a standard normal variable is below x. Within
+// 4 units in the last place of the true value wherever that is a normal
+// double (x > -37.5); below, the subnormal result is within a few units of
+// the smallest subnormal. NaN for NaN.
+double NormalCdf(double x);
+
+// The x with Phi(x) = p, for 0 < p < 1: -infinity for p <= 0, +infinity for
+// p >= 1, NaN for NaN. Within 8 units in the last place for p up to 0.25 and
+// from 0.75, the range of the confidence levels from 50 %; nearer 0.5, where
+// x nears 0, within 2^-52 absolute.
+double NormalQuantile(double p);
+
+}  // namespace cotalia

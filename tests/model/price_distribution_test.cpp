@@ -1,0 +1,131 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "price_distribution.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+
+#include "numeric_runtime.h"
+#include "scenarios.h"
+
+namespace cotalia {
+namespace {
+
+PriceDistribution Expect(const std::variant<PriceDistribution, InputProblem>& result) {
+  if (const auto* distribution = std::get_if<PriceDistribution>(&result)) return *distribution;
+  ADD_FAILURE() << "a problem in field " << static_cast<int>(std::get<InputProblem>(result).field);
+  return {};
+}
+
+// The figures at 95 % are what the form's buttons write, digit for digit,
+// on the worked examples and on random inputs.
+TEST(PriceDistribution, GivesTheButtonsDigitsAt95) {
+  std::mt19937_64 random(17);
+  const auto between = [&random](double low, double high) {
+    return TextOfNumber(std::uniform_real_distribution<double>(low, high)(random));
+  };
+  std::vector<std::array<std::string, 4>> inputs;
+  for (const scenarios::WorkedExample& example : scenarios::kWorkedExamples) {
+    inputs.push_back({std::string(example.inputs[0]), std::string(example.inputs[1]),
+                      std::string(example.inputs[2]), std::string(example.inputs[3])});
+  }
+  for (int i = 0; i < 3000; ++i) {
+    inputs.push_back({between(0.01, 5000), between(-30, 60), between(0, 150), between(0, 360)});
+  }
+  for (const auto& [price, rate, volatility, months] : inputs) {
+    InMemoryFields fields;
+    fields.SetFieldText(Field::Text1, price);
+    fields.SetFieldText(Field::Text2, rate);
+    fields.SetFieldText(Field::Text3, volatility);
+    fields.SetFieldText(Field::Text4, months);
+    for (const scenarios::Calculation& calculation : scenarios::kCalculations) calculation.action(fields);
+    const PriceDistribution d = Expect(DistributionOf({price, rate, volatility, months}));
+    const std::string where = price + " " + rate + " " + volatility + " " + months;
+    EXPECT_EQ(TextOfNumber(d.logMean), fields.GetFieldText(Field::Text9)) << where;
+    EXPECT_EQ(TextOfNumber(d.logDeviation), fields.GetFieldText(Field::Text10)) << where;
+    EXPECT_EQ(TextOfNumber(BandLower(d, 1.96).value()), fields.GetFieldText(Field::Text5)) << where;
+    EXPECT_EQ(TextOfNumber(BandUpper(d, 1.96).value()), fields.GetFieldText(Field::Text6)) << where;
+    EXPECT_EQ(TextOfNumber(d.expected), fields.GetFieldText(Field::Text7)) << where;
+    EXPECT_EQ(TextOfNumber(d.deviation), fields.GetFieldText(Field::Text8)) << where;
+  }
+}
+
+TEST(PriceDistribution, NamesTheFieldThatKeepsItFromBeingDrawn) {
+  using Kind = InputProblem::Kind;
+  const struct {
+    DistributionTexts texts;
+    Kind kind;
+    Field field;
+  } cases[] = {
+      {{" ", " ", " ", " "}, Kind::NotANumber, Field::Text2},
+      {{"100", "10%", "20", "12"}, Kind::NotANumber, Field::Text2},
+      {{"100", "10", "abc", "12"}, Kind::NotANumber, Field::Text3},
+      {{"100", "1E400", "20", "12"}, Kind::BeyondRange, Field::Text2},
+      {{"100", "10", "20", "1E400"}, Kind::BeyondRange, Field::Text4},
+      {{"0", "10", "20", "12"}, Kind::NotPositive, Field::Text1},
+      {{"-5", "10", "20", "12"}, Kind::NotPositive, Field::Text1},
+      {{"100", "10", "20", "-1"}, Kind::Negative, Field::Text4},
+      {{"100", "1E5", "20", "12"}, Kind::ResultBeyondRange, Field::Text2},
+      {{"1E200", "10", "20", "12"}, Kind::ResultBeyondRange, Field::Text2},
+  };
+  for (const auto& c : cases) {
+    const auto result = DistributionOf(c.texts);
+    ASSERT_TRUE(std::holds_alternative<InputProblem>(result)) << c.texts.price << " " << c.texts.rate;
+    EXPECT_EQ(std::get<InputProblem>(result).kind, c.kind) << c.texts.rate << " " << c.texts.months;
+    EXPECT_EQ(std::get<InputProblem>(result).field, c.field) << c.texts.rate << " " << c.texts.months;
+  }
+}
+
+TEST(ZOfLevel, IsTheFormsBandAt95AndTheQuantileElsewhere) {
+  const struct {
+    double level;
+    const char* z;
+  } cases[] = {{95, "1.96"},
+               {50, "0.674489750196082"},
+               {90, "1.64485362695147"},
+               {99, "2.5758293035489"},
+               {99.9, "3.29052673149193"},
+               {99.9999, "4.89163847569293"}};
+  for (const auto& c : cases) EXPECT_EQ(TextOfNumber(ZOfLevel(c.level).value()), c.z) << c.level;
+  for (const double outside : {49.99, 99.99991, 100.0, -95.0, std::nan("")}) {
+    EXPECT_FALSE(ZOfLevel(outside).has_value()) << outside;
+  }
+}
+
+// The digits are MPFR's Phi at the same argument (mean - ln K)/deviation,
+// rounded to 15 digits; far in the tail that argument's own rounding moves
+// the twelfth digit, which is why the window shows four.
+TEST(ProbabilitiesOf, AboveAndBelowTheTarget) {
+  const PriceDistribution worked = Expect(DistributionOf({"100", "10", "20", "12"}));
+  const PriceDistribution certain = Expect(DistributionOf({"100", "10", "0", "12"}));
+  const struct {
+    const PriceDistribution* distribution;
+    double target;
+    const char* above;
+    const char* below;
+  } cases[] = {
+      {&worked, 130, "0.180931392009003", "0.819068607990997"},
+      {&worked, std::exp(4.68517018598809), "0.5", "0.5"},
+      {&worked, 1e4, "1.20632045164002E-113", "1"},
+      {&worked, 1e6, "0", "1"},
+      {&certain, 110, "1", "0"},
+      {&certain, 111, "0", "1"},
+  };
+  for (const auto& c : cases) {
+    const TargetProbabilities p = ProbabilitiesOf(*c.distribution, c.target);
+    EXPECT_EQ(TextOfNumber(p.above), c.above) << c.target;
+    EXPECT_EQ(TextOfNumber(p.below), c.below) << c.target;
+  }
+}
+
+TEST(LogMeanAt, RunsFromThePriceToTheHorizon) {
+  const PriceDistribution d = Expect(DistributionOf({"100", "10", "20", "12"}));
+  EXPECT_EQ(LogMeanAt(d, 0), NaturalLog(100));
+  EXPECT_EQ(LogDeviationAt(d, 0), 0);
+  EXPECT_EQ(TextOfNumber(LogMeanAt(d, 12)), "4.68517018598809");
+  EXPECT_EQ(TextOfNumber(LogDeviationAt(d, 12)), "0.2");
+}
+
+}  // namespace
+}  // namespace cotalia
