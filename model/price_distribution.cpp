@@ -23,25 +23,30 @@ bool AllFinite(std::initializer_list<double> values) {
 
 // Each expression is written in the order of the button that computes it.
 // A reader's or a function's RunTimeError is caught here, the distribution
-// window's one edge, and becomes a problem with the field it came from: the
+// window's one edge, and becomes a problem with the input it came from: the
 // window shows it and goes on, where the form's error report would end the
 // program.
-std::variant<PriceDistribution, InputProblem> DistributionOf(const DistributionTexts& texts) {
-  Field reading = Field::Text2;
+std::variant<PriceDistribution, InputProblem> DistributionOf(const DistributionRequest& request) {
+  using Kind = InputProblem::Kind;
+  DistributionInput reading = DistributionInput::Rate;
   bool computing = false;
+  std::optional<PriceDistribution> drawn;  // once only the target is left to read
   try {
-    const double ratePercent = NumberFromText(texts.rate);
-    reading = Field::Text3;
-    const double volatilityPercent = NumberFromText(texts.volatility);
-    reading = Field::Text4;
-    const double months = ValueOfText(texts.months);
-    reading = Field::Text1;
-    const double price = ValueOfText(texts.price);
-    if (!(price > 0)) return InputProblem{InputProblem::Kind::NotPositive, Field::Text1};
-    if (months < 0) return InputProblem{InputProblem::Kind::Negative, Field::Text4};
+    const double ratePercent = NumberFromText(request.inputs.rate);
+    reading = DistributionInput::Volatility;
+    const double volatilityPercent = NumberFromText(request.inputs.volatility);
+    reading = DistributionInput::Months;
+    const double months = ValueOfText(request.inputs.months);
+    reading = DistributionInput::Price;
+    const double price = ValueOfText(request.inputs.price);
+    if (!(price > 0)) return InputProblem{Kind::NotPositive, DistributionInput::Price};
+    if (months < 0) return InputProblem{Kind::Negative, DistributionInput::Months};
+    reading = DistributionInput::Level;
+    const std::optional<double> z = ZOfLevel(NumberFromText(request.level));
+    if (!z) return InputProblem{Kind::OutsideLevels, DistributionInput::Level};
 
-    // "Media Dn": both rates kept to the digits a field shows.
     computing = true;
+    // "Media Dn": both rates kept to the digits a field shows.
     const double rate = RoundThroughDisplay(ratePercent / 100);
     const double volatility = RoundThroughDisplay(volatilityPercent / 100);
     const double logPrice = NaturalLog(price);
@@ -57,21 +62,44 @@ std::variant<PriceDistribution, InputProblem> DistributionOf(const DistributionT
     const double spread = Exponential((Power(volatility, 2) * months) / 12);
     const double priceVariance = Power(price, 2) * ((spread - 1) * growth);
     if (!AllFinite({logMean, logDeviation, expected, priceVariance})) {
-      return InputProblem{InputProblem::Kind::ResultBeyondRange, Field::Text2};
+      return InputProblem{Kind::ResultBeyondRange, DistributionInput::Rate};
     }
     // As "Precio Minimo" reads "Media Dn" and "Volatilidad Dn" back.
-    return PriceDistribution{price,
-                             ratePercent,
-                             volatilityPercent,
-                             months,
-                             RoundThroughDisplay(logMean),
-                             RoundThroughDisplay(logDeviation),
-                             expected,
-                             Power(priceVariance, 0.5)};
+    PriceDistribution distribution{price,
+                                   ratePercent,
+                                   volatilityPercent,
+                                   months,
+                                   RoundThroughDisplay(logMean),
+                                   RoundThroughDisplay(logDeviation),
+                                   expected,
+                                   Power(priceVariance, 0.5),
+                                   *z,
+                                   std::nullopt,
+                                   std::nullopt};
+    if (!BandLower(distribution, *z) || !BandUpper(distribution, *z)) {
+      return InputProblem{Kind::ResultBeyondRange, DistributionInput::Rate};
+    }
+
+    computing = false;
+    reading = DistributionInput::Target;
+    drawn = distribution;
+    if (request.target.find_first_not_of(" \t") != std::string_view::npos) {
+      const double target = ValueOfText(request.target);
+      if (target > 0) {
+        distribution.target = target;
+      } else {
+        distribution.targetProblem = InputProblem{Kind::NotPositive, DistributionInput::Target};
+      }
+    }
+    return distribution;
   } catch (const RunTimeError& error) {
-    if (computing) return InputProblem{InputProblem::Kind::ResultBeyondRange, Field::Text2};
-    if (error.code() == kTypeMismatch) return InputProblem{InputProblem::Kind::NotANumber, reading};
-    return InputProblem{InputProblem::Kind::BeyondRange, reading};
+    if (drawn) {
+      drawn->targetProblem = InputProblem{Kind::BeyondRange, DistributionInput::Target};
+      return *drawn;
+    }
+    if (computing) return InputProblem{Kind::ResultBeyondRange, DistributionInput::Rate};
+    if (error.code() == kTypeMismatch) return InputProblem{Kind::NotANumber, reading};
+    return InputProblem{Kind::BeyondRange, reading};
   }
 }
 

@@ -23,6 +23,22 @@ struct DistributionTexts {
   std::string_view months;
 };
 
+// The form's four texts and the distribution window's own two.
+struct DistributionRequest {
+  DistributionTexts inputs;
+  std::string_view level;   // the confidence level in percent
+  std::string_view target;  // a target price; blank for none
+};
+
+enum class DistributionInput { Price, Rate, Volatility, Months, Level, Target };
+
+// What keeps a figure from being shown, and the input it lies in.
+struct InputProblem {
+  enum class Kind { NotANumber, BeyondRange, NotPositive, Negative, OutsideLevels, ResultBeyondRange };
+  Kind kind;
+  DistributionInput input;  // for ResultBeyondRange, the return, the first input of the calculation
+};
+
 struct PriceDistribution {
   double price;              // S
   double ratePercent;        // r, percent a year
@@ -35,19 +51,16 @@ struct PriceDistribution {
   double logDeviation;
   double expected;
   double deviation;
+  double z;                                   // of the confidence level
+  std::optional<double> target;               // where one is given and is a price
+  std::optional<InputProblem> targetProblem;  // where one is given and is not
 };
 
-// What keeps a distribution from being drawn, and the field it lies in.
-struct InputProblem {
-  enum class Kind { NotANumber, BeyondRange, NotPositive, Negative, ResultBeyondRange };
-  Kind kind;
-  Field field;  // for ResultBeyondRange, the first input of the calculation that overflowed
-};
-
-// Reads the four texts as "Media Dn" reads them (the return and the
-// volatility strictly, the horizon and the price leniently, in that order)
-// and computes the figures at the horizon.
-std::variant<PriceDistribution, InputProblem> DistributionOf(const DistributionTexts& texts);
+// Reads the form's four texts as "Media Dn" reads them (the return and the
+// volatility strictly, the horizon and the price leniently, in that order),
+// then the level strictly and the target leniently, and computes the figures
+// at the horizon. A problem with the target leaves the rest to be drawn.
+std::variant<PriceDistribution, InputProblem> DistributionOf(const DistributionRequest& request);
 
 // The band's ends at the horizon, e^(mean -+ z deviation), as "Precio Minimo"
 // and "Precio Maximo" compute them with z = 1.96; none beyond the double range.

@@ -14,7 +14,7 @@ namespace {
 
 PriceDistribution Expect(const std::variant<PriceDistribution, InputProblem>& result) {
   if (const auto* distribution = std::get_if<PriceDistribution>(&result)) return *distribution;
-  ADD_FAILURE() << "a problem in field " << static_cast<int>(std::get<InputProblem>(result).field);
+  ADD_FAILURE() << "a problem with input " << static_cast<int>(std::get<InputProblem>(result).input);
   return {};
 }
 
@@ -40,7 +40,7 @@ TEST(PriceDistribution, GivesTheButtonsDigitsAt95) {
     fields.SetFieldText(Field::Text3, volatility);
     fields.SetFieldText(Field::Text4, months);
     for (const scenarios::Calculation& calculation : scenarios::kCalculations) calculation.action(fields);
-    const PriceDistribution d = Expect(DistributionOf({price, rate, volatility, months}));
+    const PriceDistribution d = Expect(DistributionOf({{price, rate, volatility, months}, "95", ""}));
     const std::string where = price + " " + rate + " " + volatility + " " + months;
     EXPECT_EQ(TextOfNumber(d.logMean), fields.GetFieldText(Field::Text9)) << where;
     EXPECT_EQ(TextOfNumber(d.logDeviation), fields.GetFieldText(Field::Text10)) << where;
@@ -51,29 +51,53 @@ TEST(PriceDistribution, GivesTheButtonsDigitsAt95) {
   }
 }
 
-TEST(PriceDistribution, NamesTheFieldThatKeepsItFromBeingDrawn) {
+TEST(PriceDistribution, NamesTheInputThatKeepsItFromBeingDrawn) {
   using Kind = InputProblem::Kind;
+  using Input = DistributionInput;
+  const DistributionTexts worked{"100", "10", "20", "12"};
   const struct {
-    DistributionTexts texts;
+    DistributionRequest request;
     Kind kind;
-    Field field;
+    Input input;
   } cases[] = {
-      {{" ", " ", " ", " "}, Kind::NotANumber, Field::Text2},
-      {{"100", "10%", "20", "12"}, Kind::NotANumber, Field::Text2},
-      {{"100", "10", "abc", "12"}, Kind::NotANumber, Field::Text3},
-      {{"100", "1E400", "20", "12"}, Kind::BeyondRange, Field::Text2},
-      {{"100", "10", "20", "1E400"}, Kind::BeyondRange, Field::Text4},
-      {{"0", "10", "20", "12"}, Kind::NotPositive, Field::Text1},
-      {{"-5", "10", "20", "12"}, Kind::NotPositive, Field::Text1},
-      {{"100", "10", "20", "-1"}, Kind::Negative, Field::Text4},
-      {{"100", "1E5", "20", "12"}, Kind::ResultBeyondRange, Field::Text2},
-      {{"1E200", "10", "20", "12"}, Kind::ResultBeyondRange, Field::Text2},
+      {{{" ", " ", " ", " "}, "95", ""}, Kind::NotANumber, Input::Rate},
+      {{{"100", "10%", "20", "12"}, "95", ""}, Kind::NotANumber, Input::Rate},
+      {{{"100", "10", "abc", "12"}, "95", ""}, Kind::NotANumber, Input::Volatility},
+      {{{"100", "1E400", "20", "12"}, "95", ""}, Kind::BeyondRange, Input::Rate},
+      {{{"100", "10", "20", "1E400"}, "95", ""}, Kind::BeyondRange, Input::Months},
+      {{{"0", "10", "20", "12"}, "95", ""}, Kind::NotPositive, Input::Price},
+      {{{"-5", "10", "20", "12"}, "95", ""}, Kind::NotPositive, Input::Price},
+      {{{"100", "10", "20", "-1"}, "95", ""}, Kind::Negative, Input::Months},
+      {{{"100", "1E5", "20", "12"}, "95", ""}, Kind::ResultBeyondRange, Input::Rate},
+      {{{"1E200", "10", "20", "12"}, "95", ""}, Kind::ResultBeyondRange, Input::Rate},
+      {{{"100", "0", "1E152", "12"}, "99", ""}, Kind::ResultBeyondRange, Input::Rate},
+      {{worked, "95 %", ""}, Kind::NotANumber, Input::Level},
+      {{worked, "100", ""}, Kind::OutsideLevels, Input::Level},
+      {{worked, "49", ""}, Kind::OutsideLevels, Input::Level},
   };
   for (const auto& c : cases) {
-    const auto result = DistributionOf(c.texts);
-    ASSERT_TRUE(std::holds_alternative<InputProblem>(result)) << c.texts.price << " " << c.texts.rate;
-    EXPECT_EQ(std::get<InputProblem>(result).kind, c.kind) << c.texts.rate << " " << c.texts.months;
-    EXPECT_EQ(std::get<InputProblem>(result).field, c.field) << c.texts.rate << " " << c.texts.months;
+    const auto result = DistributionOf(c.request);
+    ASSERT_TRUE(std::holds_alternative<InputProblem>(result))
+        << c.request.inputs.rate << " " << c.request.level;
+    EXPECT_EQ(std::get<InputProblem>(result).kind, c.kind) << c.request.inputs.rate << " " << c.request.level;
+    EXPECT_EQ(std::get<InputProblem>(result).input, c.input)
+        << c.request.inputs.rate << " " << c.request.level;
+  }
+}
+
+// A target that is not a price is a problem of its own: the rest is drawn.
+TEST(PriceDistribution, ReadsTheTargetLeniently) {
+  const struct {
+    const char* target;
+    std::optional<double> value;
+    bool problem;
+  } cases[] = {{"", std::nullopt, false},    {"  ", std::nullopt, false}, {"130", 130, false},
+               {"130 €", 130, false},        {"0", std::nullopt, true},   {"abc", std::nullopt, true},
+               {"1E400", std::nullopt, true}};
+  for (const auto& c : cases) {
+    const PriceDistribution d = Expect(DistributionOf({{"100", "10", "20", "12"}, "95", c.target}));
+    EXPECT_EQ(d.target, c.value) << c.target;
+    EXPECT_EQ(d.targetProblem.has_value(), c.problem) << c.target;
   }
 }
 
@@ -97,8 +121,8 @@ TEST(ZOfLevel, IsTheFormsBandAt95AndTheQuantileElsewhere) {
 // rounded to 15 digits; far in the tail that argument's own rounding moves
 // the twelfth digit, which is why the window shows four.
 TEST(ProbabilitiesOf, AboveAndBelowTheTarget) {
-  const PriceDistribution worked = Expect(DistributionOf({"100", "10", "20", "12"}));
-  const PriceDistribution certain = Expect(DistributionOf({"100", "10", "0", "12"}));
+  const PriceDistribution worked = Expect(DistributionOf({{"100", "10", "20", "12"}, "95", ""}));
+  const PriceDistribution certain = Expect(DistributionOf({{"100", "10", "0", "12"}, "95", ""}));
   const struct {
     const PriceDistribution* distribution;
     double target;
@@ -120,7 +144,7 @@ TEST(ProbabilitiesOf, AboveAndBelowTheTarget) {
 }
 
 TEST(LogMeanAt, RunsFromThePriceToTheHorizon) {
-  const PriceDistribution d = Expect(DistributionOf({"100", "10", "20", "12"}));
+  const PriceDistribution d = Expect(DistributionOf({{"100", "10", "20", "12"}, "95", ""}));
   EXPECT_EQ(LogMeanAt(d, 0), NaturalLog(100));
   EXPECT_EQ(LogDeviationAt(d, 0), 0);
   EXPECT_EQ(TextOfNumber(LogMeanAt(d, 12)), "4.68517018598809");
