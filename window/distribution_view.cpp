@@ -172,15 +172,18 @@ std::string PowerOfTenText(int exponent) {
   return text;
 }
 
-// The nearest double to 10^exponent.
+// The nearest double to 10^exponent; infinity beyond the double range.
 double PowerOfTen(int exponent) {
+  if (exponent > 308) return std::numeric_limits<double>::infinity();
   std::string text = "1E";
   text += std::to_string(exponent);
   return ValueOfText(text);
 }
 
-// A step of 1, 2 or 5 times a power of ten, at least `rough`.
+// A step of 1, 2 or 5 times a power of ten, at least `rough`; 0 where rough
+// is not a positive number.
 double NiceStep(double rough) {
+  if (!(rough > 0 && rough <= std::numeric_limits<double>::max())) return 0;
   const auto exponent = static_cast<int>(std::floor(Log10(rough)));
   double power = PowerOfTen(exponent);
   if (power > rough) power = PowerOfTen(exponent - 1);
@@ -256,7 +259,7 @@ Axis LogarithmicAxis(double low, double high) {
   for (int exponent = lowExponent; exponent <= highExponent; exponent += stride) {
     axis.ticks.emplace_back(exponent, PowerOfTenText(exponent));
     const double power = PowerOfTen(exponent);
-    if (decades <= 2 && exponent < highExponent && power > 0) {
+    if (decades <= 2 && exponent < highExponent && power > 0 && std::isfinite(power)) {
       for (const double multiple : {2.0, 5.0}) {
         axis.ticks.emplace_back(Log10(multiple * power), TextOfNumber(multiple * power));
       }
