@@ -372,7 +372,7 @@ ChartDrawing DrawChart(const DistributionView& view, const ChartArea& area, bool
   drawing.labels.push_back({"Precio", {line * 0.5, top - line * 0.6}, Align::Start, Align::End});
   // The legend, right-aligned above the chart, each entry in its own ink; a
   // character is taken as 0.6 lines wide.
-  std::vector<std::pair<std::string, Ink>> legend = {{"Banda (z = " + TextOfNumber(d.z) + ")", Ink::Band},
+  std::vector<std::pair<std::string, Ink>> legend = {{"Banda", Ink::Band},
                                                      {"Mediana", Ink::Median},
                                                      {"Precio esperado", Ink::Expected}};
   if (d.target) legend.emplace_back("Objetivo", Ink::Target);

@@ -13,7 +13,7 @@
 
 namespace cotalia {
 
-enum class MenuCommand { Quit, CopyResults, About, AboutQt };
+enum class MenuCommand { Quit, CopyResults, About, AboutQt, Distribution };
 
 // The menu bar item by item, menu after menu: an item whose menu differs
 // from the one before it opens a new menu. Titles and captions carry '&'
@@ -28,9 +28,10 @@ struct MenuItem {
   bool qtOnly;
 };
 
-inline constexpr std::array<MenuItem, 4> kMenuItems{{
+inline constexpr std::array<MenuItem, 5> kMenuItems{{
     {"&Archivo", MenuCommand::Quit, "&Salir", "Ctrl+Q", "Alt+F4", false},
     {"&Edición", MenuCommand::CopyResults, "&Copiar resultados", "Ctrl+Shift+C", "Ctrl+Shift+C", false},
+    {"&Ver", MenuCommand::Distribution, "&Distribución del precio…", "Ctrl+D", "Ctrl+D", false},
     {"A&yuda", MenuCommand::About, "&Acerca de Cotalia", "", "", false},
     {"A&yuda", MenuCommand::AboutQt, "Acerca de &Qt", "", "", true},
 }};

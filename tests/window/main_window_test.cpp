@@ -101,6 +101,7 @@ class MainWindowTest : public QObject {
       const char* shortcut;
     } expected[] = {{"&Archivo", "&Salir", "Ctrl+Q"},
                     {"&Edición", "&Copiar resultados", "Ctrl+Shift+C"},
+                    {"&Ver", "&Distribución del precio…", "Ctrl+D"},
                     {"A&yuda", "&Acerca de Cotalia", ""},
                     {"A&yuda", "Acerca de &Qt", ""}};
     QStringList seen;
@@ -182,6 +183,43 @@ class MainWindowTest : public QObject {
           "SIN NINGUNA GARANTÍA", "https://www.gnu.org/licenses/", "www.cotalia.example"}) {
       QVERIFY2(text.contains(QString::fromUtf8(part)), part);
     }
+  }
+
+  // Opens from Ver (Ctrl+D), follows every edit of the four inputs, shows a
+  // message in place of the chart for a bad one, never writes a field, is
+  // one window however often it is asked for, and closes with Esc.
+  void distributionWindowFollowsTheForm() {
+    type("Text1", "100");
+    type("Text2", "10");
+    type("Text3", "20");
+    type("Text4", "12");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_D, Qt::ControlModifier);
+    auto* distribution = window_->findChild<QWidget*>(QStringLiteral("distribution"));
+    QVERIFY(distribution != nullptr);
+    QVERIFY(distribution->isVisible());
+    QCOMPARE(distribution->windowTitle(), QStringLiteral("Distribución del precio"));
+    auto* figures = distribution->findChild<QLabel*>(QStringLiteral("figures"));
+    auto* chart = distribution->findChild<QWidget*>(QStringLiteral("chart"));
+    QVERIFY(figures->text().contains(QStringLiteral("Precio Minimo: 73.1981528228311")));
+    QVERIFY(figures->text().contains(QStringLiteral("Precio Maximo: 160.319738372657")));
+
+    type("Text1", "0");
+    QCOMPARE(chart->accessibleDescription(),
+             QStringLiteral("Valor Actual: escriba un número mayor que cero"));
+    QVERIFY(figures->text().isEmpty());
+    type("Text1", "100");
+    QVERIFY(chart->accessibleDescription().isEmpty());
+
+    distribution->findChild<QLineEdit*>(QStringLiteral("level"))->setText(QStringLiteral("99"));
+    distribution->findChild<QLineEdit*>(QStringLiteral("target"))->setText(QStringLiteral("130"));
+    QVERIFY(figures->text().contains(QStringLiteral("z: 2.5758293035489")));
+    QVERIFY(figures->text().contains(QStringLiteral("Por encima de 130: 18.09 %")));
+    for (int i = 5; i <= 10; ++i) QCOMPARE(textOf(QStringLiteral("Text%1").arg(i)), QStringLiteral(" "));
+
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_D, Qt::ControlModifier);
+    QCOMPARE(window_->findChildren<QWidget*>(QStringLiteral("distribution")).size(), 1);
+    QTest::keyClick(distribution->findChild<QLineEdit*>(QStringLiteral("target")), Qt::Key_Escape);
+    QVERIFY(!distribution->isVisible());
   }
 
   // A result cut off by its box can be read whole in its tooltip.

@@ -18,6 +18,7 @@
 #include <limits>
 
 #include "application_icon.h"
+#include "distribution_window.h"
 #include "window_description.h"
 
 namespace cotalia {
@@ -168,7 +169,32 @@ void MainWindow::menuCommand(MenuCommand command) {
     case MenuCommand::AboutQt:
       QMessageBox::aboutQt(this, QStringLiteral("Acerca de Qt"));
       break;
+    case MenuCommand::Distribution:
+      showDistribution();
+      break;
   }
+}
+
+// One window at a time, built when first shown so that it costs the start-up
+// nothing; it follows every change of the four inputs and reads them only.
+void MainWindow::showDistribution() {
+  if (distribution_ == nullptr) {
+    distribution_ = new DistributionWindow(
+        [this] {
+          return std::array<std::string, 4>{GetFieldText(Field::Text1), GetFieldText(Field::Text2),
+                                            GetFieldText(Field::Text3), GetFieldText(Field::Text4)};
+        },
+        this);
+    for (const Field input : {Field::Text1, Field::Text2, Field::Text3, Field::Text4}) {
+      connect(textBoxes_[IndexOf(input)], &QLineEdit::textChanged, distribution_,
+              &DistributionWindow::refresh);
+    }
+  } else {
+    distribution_->refresh();
+  }
+  distribution_->show();
+  distribution_->raise();
+  distribution_->activateWindow();
 }
 
 // Built when it is shown, so that it costs the start-up nothing.

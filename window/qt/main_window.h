@@ -20,6 +20,8 @@ class QLineEdit;
 
 namespace cotalia {
 
+class DistributionWindow;
+
 class MainWindow : public QMainWindow, public FieldAccess, public ErrorReport {
   Q_OBJECT
 
@@ -35,8 +37,10 @@ class MainWindow : public QMainWindow, public FieldAccess, public ErrorReport {
   void buttonClicked(Action action);
   void menuCommand(MenuCommand command);
   void showAbout();
+  void showDistribution();
 
   QWidget* form_ = nullptr;                            // the form's area below the menu bar
+  DistributionWindow* distribution_ = nullptr;         // built when first shown
   std::array<QWidget*, kControls.size()> controls_{};  // in the order of kControls
   std::array<QLineEdit*, kFieldCount> textBoxes_{};
   ActionRunner runner_{*this, *this};
