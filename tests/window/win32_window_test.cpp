@@ -208,6 +208,24 @@ TEST(Win32Window, FocusStartsInText1AndTabFollowsTheTabIndex) {
   }
 }
 
+// What a screen reader announces for a control: its MSAA name.
+std::wstring AnnouncedNameOf(HWND control) {
+  IAccessible* accessible = nullptr;
+  if (AccessibleObjectFromWindow(control, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible),
+                                 reinterpret_cast<void**>(&accessible)) != S_OK) {
+    return L"(no accessible object)";
+  }
+  VARIANT self{};
+  self.vt = VT_I4;
+  self.lVal = CHILDID_SELF;
+  BSTR name = nullptr;
+  accessible->get_accName(self, &name);
+  std::wstring text = name == nullptr ? L"(none)" : name;
+  SysFreeString(name);
+  accessible->Release();
+  return text;
+}
+
 // What Narrator or NVDA announce for each box of Cotalia.exe: the caption of
 // its label.
 TEST(Win32Window, ScreenReadersNameEachBoxAfterItsLabel) {
@@ -216,19 +234,7 @@ TEST(Win32Window, ScreenReadersNameEachBoxAfterItsLabel) {
   ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
   for (const FieldBinding& binding : kFieldBindings) {
     const std::string_view textBox = kControls[binding.textBox].name;
-    SCOPED_TRACE(std::string(textBox));
-    IAccessible* accessible = nullptr;
-    ASSERT_EQ(AccessibleObjectFromWindow(program.control(textBox), static_cast<DWORD>(OBJID_CLIENT),
-                                         __uuidof(IAccessible), reinterpret_cast<void**>(&accessible)),
-              S_OK);
-    VARIANT self{};
-    self.vt = VT_I4;
-    self.lVal = CHILDID_SELF;
-    BSTR name = nullptr;
-    EXPECT_EQ(accessible->get_accName(self, &name), S_OK);
-    EXPECT_EQ(std::wstring(name == nullptr ? L"(none)" : name), WideOf(AccessibleNameOf(binding)));
-    SysFreeString(name);
-    accessible->Release();
+    EXPECT_EQ(AnnouncedNameOf(program.control(textBox)), WideOf(AccessibleNameOf(binding))) << textBox;
   }
   CoUninitialize();
 }
@@ -273,19 +279,23 @@ TEST(Win32Window, HasItsMenuBarAndAccelerators) {
       seen.push_back(stringOf(bar.menu, i) + L" > " + stringOf(menu, j));
     }
   }
-  EXPECT_EQ(seen, (std::vector<std::wstring>{L"&Archivo > &Salir\tAlt+F4",
-                                             L"&Edici\u00F3n > &Copiar resultados\tCtrl+Shift+C",
-                                             L"A&yuda > &Acerca de Cotalia"}));
+  EXPECT_EQ(seen,
+            (std::vector<std::wstring>{
+                L"&Archivo > &Salir\tAlt+F4", L"&Edici\u00F3n > &Copiar resultados\tCtrl+Shift+C",
+                L"&Ver > &Distribuci\u00F3n del precio\u2026\tCtrl+D", L"A&yuda > &Acerca de Cotalia"}));
   std::array<ACCEL, 8> accelerators{};
   const int count =
       CopyAcceleratorTableW(bar.accelerators, accelerators.data(), static_cast<int>(accelerators.size()));
-  ASSERT_EQ(count, 2);
+  ASSERT_EQ(count, 3);
   EXPECT_EQ(accelerators[0].fVirt, FVIRTKEY | FALT);
   EXPECT_EQ(accelerators[0].key, VK_F4);
   EXPECT_EQ(accelerators[0].cmd, Win32MenuId(MenuCommand::Quit));
   EXPECT_EQ(accelerators[1].fVirt, FVIRTKEY | FCONTROL | FSHIFT);
   EXPECT_EQ(accelerators[1].key, 'C');
   EXPECT_EQ(accelerators[1].cmd, Win32MenuId(MenuCommand::CopyResults));
+  EXPECT_EQ(accelerators[2].fVirt, FVIRTKEY | FCONTROL);
+  EXPECT_EQ(accelerators[2].key, 'D');
+  EXPECT_EQ(accelerators[2].cmd, Win32MenuId(MenuCommand::Distribution));
   DestroyAcceleratorTable(bar.accelerators);
   DestroyMenu(bar.menu);
 }
@@ -347,6 +357,51 @@ TEST(Win32Window, AcercaDeTellsVersionCopyrightAndLicence) {
     EXPECT_NE(text.find(part), std::wstring::npos) << part;
   }
   SendMessageW(about, WM_COMMAND, IDOK, 0);
+  PostMessageW(program.window(), WM_CLOSE, 0, 0);
+  EXPECT_EQ(program.exitStatus(), 0);
+}
+
+// Opens from Ver, follows every edit of the four inputs, shows a message in
+// place of the chart for a bad one, never writes a field, names its boxes
+// for screen readers, and closes with Esc (IDCANCEL).
+TEST(Win32Window, DistributionWindowFollowsTheForm) {
+  RunningProgram program;
+  ASSERT_NE(program.window(), nullptr);
+  const char* inputs[] = {"100", "10", "20", "12"};
+  for (int i = 0; i < 4; ++i) program.type("Text" + std::to_string(i + 1), WideOf(inputs[i]));
+  PostMessageW(program.window(), WM_COMMAND, Win32MenuId(MenuCommand::Distribution), 0);
+  HWND distribution = nullptr;
+  ASSERT_TRUE(WaitFor([&] {
+    distribution = FindWindowW(kWin32DistributionClass, nullptr);
+    return distribution != nullptr && IsWindowVisible(distribution);
+  }));
+  EXPECT_EQ(TextOf(distribution), L"Distribuci\u00F3n del precio");
+  HWND figures = GetDlgItem(distribution, kFiguresBox);
+  HWND chart = GetDlgItem(distribution, kChart);
+  EXPECT_NE(TextOf(figures).find(L"Precio Minimo: 73.1981528228311\r\n"), std::wstring::npos)
+      << TextOf(figures);
+  EXPECT_NE(TextOf(figures).find(L"Precio Maximo: 160.319738372657\r\n"), std::wstring::npos);
+
+  program.type("Text1", L"0");
+  EXPECT_EQ(TextOf(chart), L"Valor Actual: escriba un n\u00FAmero mayor que cero");
+  EXPECT_EQ(TextOf(figures), L"");
+  program.type("Text1", L"100");
+  SendMessageW(GetDlgItem(distribution, kLevelBox), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"99"));
+  SendMessageW(GetDlgItem(distribution, kTargetBox), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"130"));
+  EXPECT_NE(TextOf(figures).find(L"z: 2.5758293035489\r\n"), std::wstring::npos) << TextOf(figures);
+  EXPECT_NE(TextOf(figures).find(L"Por encima de 130: 18.09 %"), std::wstring::npos);
+  for (int i = 5; i <= 10; ++i) EXPECT_EQ(program.text("Text" + std::to_string(i)), L" ");
+
+  ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
+  EXPECT_EQ(AnnouncedNameOf(GetDlgItem(distribution, kLevelBox)), L"Nivel de confianza (%)");
+  EXPECT_EQ(AnnouncedNameOf(GetDlgItem(distribution, kTargetBox)), L"Precio objetivo");
+  EXPECT_EQ(AnnouncedNameOf(figures), L"Cifras al horizonte");
+  CoUninitialize();
+
+  PostMessageW(distribution, WM_COMMAND, IDCANCEL, 0);
+  EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(distribution); }));
+  PostMessageW(program.window(), WM_COMMAND, Win32MenuId(MenuCommand::Distribution), 0);
+  EXPECT_TRUE(WaitFor([&] { return IsWindowVisible(distribution) != FALSE; }));
   PostMessageW(program.window(), WM_CLOSE, 0, 0);
   EXPECT_EQ(program.exitStatus(), 0);
 }

@@ -3,33 +3,17 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstring>
 #include <optional>
 #include <vector>
 
+#include "win32_text.h"
 #include "wiring.h"
 
 namespace cotalia {
 
 namespace {
-
-std::wstring WideOf(std::string_view utf8) {
-  if (utf8.empty()) return {};
-  const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(length), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), length);
-  return wide;
-}
-
-std::string Utf8Of(std::wstring_view wide) {
-  if (wide.empty()) return {};
-  const int length = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0,
-                                         nullptr, nullptr);
-  std::string utf8(static_cast<std::size_t>(length), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), utf8.data(), length, nullptr,
-                      nullptr);
-  return utf8;
-}
 
 struct ControlClass {
   const wchar_t* name;
@@ -105,7 +89,9 @@ int Win32MainWindow::Run(HINSTANCE instance, int show) {
 
   MSG message{};
   while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-    if (!TranslateAcceleratorW(form.window_, form.accelerators_, &message) &&
+    const bool forDistribution =
+        form.distribution_ != nullptr && form.distribution_->TakeDialogMessage(message);
+    if (!forDistribution && !TranslateAcceleratorW(form.window_, form.accelerators_, &message) &&
         !IsDialogMessageW(form.window_, &message)) {
       TranslateMessage(&message);
       DispatchMessageW(&message);
@@ -150,7 +136,11 @@ LRESULT Win32MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       } else if (HIWORD(wParam) == BN_CLICKED) {
         buttonClicked(LOWORD(wParam));
       } else if (HIWORD(wParam) == EN_CHANGE) {
-        ShowWholeTextIfCut(reinterpret_cast<HWND>(lParam));
+        const auto textBox = reinterpret_cast<HWND>(lParam);
+        ShowWholeTextIfCut(textBox);
+        const bool isInput =
+            std::find(textBoxes_.begin(), textBoxes_.begin() + 4, textBox) != textBoxes_.begin() + 4;
+        if (isInput && distribution_ != nullptr) distribution_->Refresh();
       }
       return 0;
     case WM_CTLCOLORSTATIC:
@@ -271,7 +261,22 @@ void Win32MainWindow::menuCommand(int menuId) {
     CopyResults();
   } else if (menuId == Win32MenuId(MenuCommand::About)) {
     ShowAbout();
+  } else if (menuId == Win32MenuId(MenuCommand::Distribution)) {
+    ShowDistribution();
   }
+}
+
+// One window at a time, built when first shown so that it costs the start-up
+// nothing; it follows every change of the four inputs and reads them only.
+void Win32MainWindow::ShowDistribution() {
+  if (distribution_ == nullptr) {
+    distribution_ = std::make_unique<Win32DistributionWindow>(
+        reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(window_, GWLP_HINSTANCE)), window_, [this] {
+          return std::array<std::string, 4>{GetFieldText(Field::Text1), GetFieldText(Field::Text2),
+                                            GetFieldText(Field::Text3), GetFieldText(Field::Text4)};
+        });
+  }
+  distribution_->Show();
 }
 
 // As UTF-16 text with Windows line ends, which every program pastes.
@@ -303,12 +308,7 @@ void Win32MainWindow::ShowAbout() {
   MessageBoxIndirectW(&about);
 }
 
-std::string Win32MainWindow::GetFieldText(Field field) {
-  HWND textBox = textBoxes_[IndexOf(field)];
-  std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(textBox)) + 1, L'\0');
-  text.resize(static_cast<std::size_t>(GetWindowTextW(textBox, text.data(), static_cast<int>(text.size()))));
-  return Utf8Of(text);
-}
+std::string Win32MainWindow::GetFieldText(Field field) { return WindowTextOf(textBoxes_[IndexOf(field)]); }
 
 void Win32MainWindow::SetFieldText(Field field, std::string_view text) {
   SetWindowTextW(textBoxes_[IndexOf(field)], WideOf(text).c_str());

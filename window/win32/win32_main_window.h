@@ -11,11 +11,13 @@
 
 #include <array>
 #include <cstddef>
+#include <memory>
 #include <string>
 
 #include "error_report.h"
 #include "menu_bar.h"
 #include "simulator_actions.h"
+#include "win32_distribution_window.h"
 #include "window_description.h"
 
 namespace cotalia {
@@ -56,6 +58,7 @@ class Win32MainWindow final : public FieldAccess, public ErrorReport {
   void menuCommand(int menuId);
   void CopyResults();
   void ShowAbout();
+  void ShowDistribution();
   void ShowWholeTextIfCut(HWND textBox);
 
   HWND window_ = nullptr;
@@ -66,6 +69,7 @@ class Win32MainWindow final : public FieldAccess, public ErrorReport {
   int exitStatus_ = 0;
   std::array<HWND, kControls.size()> controls_{};
   std::array<HWND, kFieldCount> textBoxes_{};
+  std::unique_ptr<Win32DistributionWindow> distribution_;  // built when first shown
   ActionRunner runner_{*this, *this};
 };
 
