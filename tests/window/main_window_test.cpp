@@ -73,6 +73,8 @@ class MainWindowTest : public QObject {
 
   QString textOf(const QString& box) { return control<QLineEdit>(box)->text(); }
 
+  QMenuBar* menuBar() { return window_->findChild<QMenuBar*>(); }
+
  private slots:
   void init() {
     window_ = std::make_unique<MainWindow>();
@@ -88,9 +90,10 @@ class MainWindowTest : public QObject {
              QStringLiteral("  www.cotalia.example:::::Simulador:::::Cotalia:::::Acciones"));
     QVERIFY(!window_->windowIcon().isNull());
     // The form keeps its size below the menu bar, which the window grows by.
-    QWidget* form = window_->centralWidget();
+    QWidget* form = control(QStringLiteral("form"));
     QCOMPARE(form->size(), QSize(751, 314));
-    QCOMPARE(window_->size(), QSize(751, 314 + window_->menuBar()->height()));
+    QCOMPARE(form->pos(), QPoint(0, menuBar()->height()));
+    QCOMPARE(window_->size(), QSize(751, 314 + menuBar()->height()));
     QCOMPARE(form->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly).size(), 27);
   }
 
@@ -105,7 +108,7 @@ class MainWindowTest : public QObject {
                     {"A&yuda", "&Acerca de Cotalia", ""},
                     {"A&yuda", "Acerca de &Qt", ""}};
     QStringList seen;
-    for (QAction* menuAction : window_->menuBar()->actions()) {
+    for (QAction* menuAction : menuBar()->actions()) {
       for (QAction* item : menuAction->menu()->actions()) {
         seen << menuAction->text() + " > " + item->text() + " > " + item->shortcut().toString();
       }
@@ -117,7 +120,7 @@ class MainWindowTest : public QObject {
 
   void f10OpensTheFirstMenu() {
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_F10);
-    QCOMPARE(window_->menuBar()->activeAction(), window_->menuBar()->actions().constFirst());
+    QCOMPARE(menuBar()->activeAction(), menuBar()->actions().constFirst());
   }
 
   // Copying after the worked example gives two columns, label and text, and
@@ -159,7 +162,7 @@ class MainWindowTest : public QObject {
     QString title;
     QString text;
     QTimer::singleShot(0, window_.get(), [&] {
-      for (QAction* menuAction : window_->menuBar()->actions()) {
+      for (QAction* menuAction : menuBar()->actions()) {
         for (QAction* item : menuAction->menu()->actions()) {
           if (item->text() == QStringLiteral("&Acerca de Cotalia")) item->trigger();
         }

@@ -85,13 +85,13 @@ MainWindow::MainWindow() {
   setFont(font);
 
   // The form keeps its size and its controls their places; the window grows
-  // by the height of the menu bar above it.
+  // by the height of the menu bar above it. Both are placed by hand, as the
+  // controls are: a main window's layout would cost the start-up a megabyte.
+  menuBar_ = new QMenuBar(this);
+  buildMenuBar();
   form_ = new QWidget(this);
   form_->setObjectName(QStringLiteral("form"));
-  form_->setMinimumSize(PixelsOfTwips(kClientWidth), PixelsOfTwips(kClientHeight));
-  setCentralWidget(form_);
-  buildMenuBar();
-  resize(form_->minimumWidth(), form_->minimumHeight() + menuBar()->sizeHint().height());
+  resize(PixelsOfTwips(kClientWidth), PixelsOfTwips(kClientHeight) + menuBar_->sizeHint().height());
 
   for (std::size_t i = 0; i < kControls.size(); ++i) controls_[i] = CreateControl(kControls[i], form_);
 
@@ -133,12 +133,19 @@ void MainWindow::ShowAndEnd(const RunTimeError& error) {
   QCoreApplication::exit(kFailedExitStatus);
 }
 
+void MainWindow::resizeEvent(QResizeEvent* event) {
+  const int barHeight = menuBar_->sizeHint().height();
+  menuBar_->setGeometry(0, 0, width(), barHeight);
+  form_->setGeometry(0, barHeight, width(), height() - barHeight);
+  QWidget::resizeEvent(event);
+}
+
 void MainWindow::buildMenuBar() {
   QMenu* menu = nullptr;
   std::string_view title;
   for (const MenuItem& item : kMenuItems) {
     if (menu == nullptr || item.menu != title) {
-      menu = menuBar()->addMenu(QStringOf(item.menu));
+      menu = menuBar_->addMenu(QStringOf(item.menu));
       title = item.menu;
     }
     QAction* action = menu->addAction(QStringOf(item.caption));
@@ -150,7 +157,7 @@ void MainWindow::buildMenuBar() {
   // reach the menus through Qt itself.
   auto* f10 = new QShortcut(QKeySequence(Qt::Key_F10), this);
   connect(f10, &QShortcut::activated, this,
-          [this] { menuBar()->setActiveAction(menuBar()->actions().constFirst()); });
+          [this] { menuBar_->setActiveAction(menuBar_->actions().constFirst()); });
 }
 
 void MainWindow::buttonClicked(Action action) { runner_.Run(action); }

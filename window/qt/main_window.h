@@ -7,7 +7,7 @@
 // menu command reaches menuCommand, which never runs an action.
 #pragma once
 
-#include <QMainWindow>
+#include <QWidget>
 #include <array>
 
 #include "error_report.h"
@@ -17,12 +17,14 @@
 #include "wiring.h"
 
 class QLineEdit;
+class QMenuBar;
+class QResizeEvent;
 
 namespace cotalia {
 
 class DistributionWindow;
 
-class MainWindow : public QMainWindow, public FieldAccess, public ErrorReport {
+class MainWindow : public QWidget, public FieldAccess, public ErrorReport {
   Q_OBJECT
 
  public:
@@ -32,6 +34,9 @@ class MainWindow : public QMainWindow, public FieldAccess, public ErrorReport {
   void SetFieldText(Field field, std::string_view text) override;
   void ShowAndEnd(const RunTimeError& error) override;
 
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+
  private:
   void buildMenuBar();
   void buttonClicked(Action action);
@@ -39,6 +44,7 @@ class MainWindow : public QMainWindow, public FieldAccess, public ErrorReport {
   void showAbout();
   void showDistribution();
 
+  QMenuBar* menuBar_ = nullptr;
   QWidget* form_ = nullptr;                            // the form's area below the menu bar
   DistributionWindow* distribution_ = nullptr;         // built when first shown
   std::array<QWidget*, kControls.size()> controls_{};  // in the order of kControls

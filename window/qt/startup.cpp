@@ -9,6 +9,10 @@
 namespace cotalia {
 
 int RunCotalia(int argc, char** argv) {
+  // The menu bar stays in the window, as on every desktop: asking the
+  // session bus for a global menu would cost the start-up its time and
+  // memory.
+  QApplication::setAttribute(Qt::AA_DontUseNativeMenuBar);
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Cotalia"));
   QApplication::setApplicationVersion(

@@ -1,0 +1,59 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// How long the distribution window takes to open (built, shown and painted
+// once) and to redraw after a change of its level (read again and painted),
+// and how much of that the shared drawing takes: medians of many runs, on
+// the release build, offscreen.
+// Reproduce: cmake --preset release && cmake --build --preset release &&
+//   QT_QPA_PLATFORM=offscreen build/release/bench/distribution_window_bench
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+#include "distribution_view.h"
+#include "distribution_window.h"
+
+namespace {
+
+double Median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  return values[values.size() / 2];
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QApplication application(argc, argv);
+  const auto formTexts = [] { return std::array<std::string, 4>{"100", "10", "20", "12"}; };
+  constexpr int kRuns = 51;
+  std::vector<double> opening;
+  std::vector<double> redrawing;
+  std::vector<double> drawing;
+  volatile std::size_t shapesDrawn = 0;  // keeps the drawing from being optimised away
+  for (int run = 0; run < kRuns; ++run) {
+    QElapsedTimer timer;
+    timer.start();
+    auto* window = new cotalia::DistributionWindow(formTexts, nullptr);
+    window->show();
+    window->grab();
+    opening.push_back(timer.nsecsElapsed() / 1e6);
+
+    auto* level = window->findChild<QLineEdit*>(QStringLiteral("level"));
+    timer.restart();
+    level->setText(run % 2 == 0 ? QStringLiteral("99") : QStringLiteral("95"));
+    window->grab();
+    redrawing.push_back(timer.nsecsElapsed() / 1e6);
+
+    timer.restart();
+    const cotalia::DistributionView view = cotalia::ViewOf({{"100", "10", "20", "12"}, "99", "130"});
+    const cotalia::ChartDrawing chart = cotalia::DrawChart(view, {640, 400, 16}, run % 2 == 0);
+    drawing.push_back(timer.nsecsElapsed() / 1e6);
+    shapesDrawn = shapesDrawn + chart.shapes.size();
+    delete window;
+  }
+  std::printf("open %.2f ms, redraw %.2f ms, shared view and drawing %.3f ms (medians of %d)\n", Median(opening),
+              Median(redrawing), Median(drawing), kRuns);
+  return 0;
+}
