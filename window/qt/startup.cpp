@@ -9,9 +9,9 @@
 namespace cotalia {
 
 int RunCotalia(int argc, char** argv) {
-  // The menu bar stays in the window, as on every desktop: asking the
-  // session bus for a global menu would cost the start-up its time and
-  // memory.
+  // The menu bar stays in the window above the form on every desktop, also
+  // where a global menu is offered: the form's places are measured from
+  // below it.
   QApplication::setAttribute(Qt::AA_DontUseNativeMenuBar);
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Cotalia"));
