@@ -111,18 +111,23 @@ std::string TextOfNumber(double value) {
   std::from_chars(exponentText.data() + (exponentText.front() == '+' ? 1 : 0),
                   exponentText.data() + exponentText.size(), exponent);
 
-  std::string text;
-  text.reserve(32);
-  if (negative) text += '-';
   // Plain form from 1E-5 up to the last value below 1E+15, exponent form
   // outside. The upper switch is C's %g with 15 digits; the lower one is a
   // decade below %g's 1E-4, which keeps small rates readable (0.00012)
   // without long runs of zeros.
-  if (exponent >= 15 || exponent < -5) {
-    text += significant.front();
-    if (significant.size() > 1) {
+  std::string text = negative ? "-" : "";
+  text += LaidOutDecimal(significant, exponent, -5, 15);
+  return text;
+}
+
+std::string LaidOutDecimal(std::string_view digits, int exponent, int plainFrom, int plainBelow) {
+  std::string text;
+  text.reserve(32);
+  if (exponent >= plainBelow || exponent < plainFrom) {
+    text += digits.front();
+    if (digits.size() > 1) {
       text += '.';
-      text += significant.substr(1);
+      text += digits.substr(1);
     }
     text += exponent < 0 ? "E-" : "E+";
     const int magnitude = exponent < 0 ? -exponent : exponent;
@@ -131,16 +136,16 @@ std::string TextOfNumber(double value) {
   } else if (exponent < 0) {
     text += "0.";
     text.append(static_cast<std::size_t>(-exponent - 1), '0');
-    text += significant;
+    text += digits;
   } else {
     const auto integerLength = static_cast<std::size_t>(exponent) + 1;
-    if (significant.size() <= integerLength) {
-      text += significant;
-      text.append(integerLength - significant.size(), '0');
+    if (digits.size() <= integerLength) {
+      text += digits;
+      text.append(integerLength - digits.size(), '0');
     } else {
-      text += significant.substr(0, integerLength);
+      text += digits.substr(0, integerLength);
       text += '.';
-      text += significant.substr(integerLength);
+      text += digits.substr(integerLength);
     }
   }
   return text;

@@ -25,6 +25,12 @@ double NumberFromText(std::string_view text);
 // magnitudes.
 std::string TextOfNumber(double value);
 
+// The decimal digits (the first of them not zero) times 10^exponent, laid
+// out as the writer lays them out: plainly (0.00012, 110.5, 1000) where
+// plainFrom <= exponent < plainBelow, in exponent form (1.5E-07, 1E+15)
+// elsewhere. Every digit given is written.
+std::string LaidOutDecimal(std::string_view digits, int exponent, int plainFrom, int plainBelow);
+
 // ValueOfText(TextOfNumber(value)): keeps the 15 digits that a field shows.
 // Like the reader, it throws kOverflow for the few largest doubles, whose 15
 // digits (1.79769313486232E+308) lie beyond the double range; infinities and

@@ -100,27 +100,8 @@ std::string PercentText(double probability) {
   const std::string_view exponentText = scientific.substr(mark + 1);
   std::from_chars(exponentText.data() + (exponentText.front() == '+' ? 1 : 0),
                   exponentText.data() + exponentText.size(), exponent);
-  std::string text;
-  if (exponent < -4 || exponent > 3) {
-    text += digits[0];
-    text += '.';
-    text += digits.substr(1);
-    text += exponent < 0 ? "E-" : "E+";
-    const int magnitude = std::abs(exponent);
-    if (magnitude < 10) text += '0';
-    text += std::to_string(magnitude);
-  } else if (exponent < 0) {
-    text += "0.";
-    text.append(static_cast<std::size_t>(-exponent - 1), '0');
-    text += digits;
-  } else {
-    const auto integerLength = static_cast<std::size_t>(exponent) + 1;
-    text += digits.substr(0, integerLength);
-    if (integerLength < digits.size()) {
-      text += '.';
-      text += digits.substr(integerLength);
-    }
-  }
+  // Four digits, all of them shown, plainly from 0.0001 % to 9999 %.
+  std::string text = LaidOutDecimal(digits, exponent, -4, 4);
   text += " %";
   return text;
 }
@@ -154,23 +135,7 @@ constexpr int kSamples = 64;  // points along the horizon: smooth at any window 
 double Log10(double x) { return CorrectlyRoundedLog(x) / 2.302585092994046; }
 
 // 10^exponent as the writer would show it: 1000, 0.001, 1E+20.
-std::string PowerOfTenText(int exponent) {
-  std::string text;
-  if (exponent >= 0 && exponent < 15) {
-    text += '1';
-    text.append(static_cast<std::size_t>(exponent), '0');
-  } else if (exponent < 0 && exponent >= -5) {
-    text += "0.";
-    text.append(static_cast<std::size_t>(-exponent - 1), '0');
-    text += '1';
-  } else {
-    const int magnitude = std::abs(exponent);
-    text += exponent < 0 ? "1E-" : "1E+";
-    if (magnitude < 10) text += '0';
-    text += std::to_string(magnitude);
-  }
-  return text;
-}
+std::string PowerOfTenText(int exponent) { return LaidOutDecimal("1", exponent, -5, 15); }
 
 // The nearest double to 10^exponent; infinity beyond the double range.
 double PowerOfTen(int exponent) {
@@ -372,9 +337,8 @@ ChartDrawing DrawChart(const DistributionView& view, const ChartArea& area, bool
   drawing.labels.push_back({"Precio", {line * 0.5, top - line * 0.6}, Align::Start, Align::End});
   // The legend, right-aligned above the chart, each entry in its own ink; a
   // character is taken as 0.6 lines wide.
-  std::vector<std::pair<std::string, Ink>> legend = {{"Banda", Ink::Band},
-                                                     {"Mediana", Ink::Median},
-                                                     {"Precio esperado", Ink::Expected}};
+  std::vector<std::pair<std::string, Ink>> legend = {
+      {"Banda", Ink::Band}, {"Mediana", Ink::Median}, {"Precio esperado", Ink::Expected}};
   if (d.target) legend.emplace_back("Objetivo", Ink::Target);
   double end = right;
   for (auto entry = legend.rbegin(); entry != legend.rend(); ++entry) {

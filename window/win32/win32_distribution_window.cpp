@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "win32_text.h"
+#include "win32_window_class.h"
 
 namespace cotalia {
 
@@ -79,20 +80,12 @@ Win32DistributionWindow::Win32DistributionWindow(HINSTANCE instance, HWND owner,
   const Gdiplus::GdiplusStartupInput startup;
   Gdiplus::GdiplusStartup(&gdiplus_, &startup, nullptr);
 
-  WNDCLASSEXW windowClass{};
-  windowClass.cbSize = sizeof windowClass;
-  windowClass.lpfnWndProc = Procedure;
-  windowClass.hInstance = instance;
-  windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
-  windowClass.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
-  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  windowClass.lpszClassName = kWin32DistributionClass;
-  RegisterClassExW(&windowClass);
+  RegisterTopLevelClass(instance, Procedure, kWin32DistributionClass);
   WNDCLASSEXW chartClass{};
   chartClass.cbSize = sizeof chartClass;
   chartClass.lpfnWndProc = ChartProcedure;
   chartClass.hInstance = instance;
-  chartClass.hCursor = windowClass.hCursor;
+  chartClass.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
   chartClass.lpszClassName = kWin32ChartClass;
   RegisterClassExW(&chartClass);
 

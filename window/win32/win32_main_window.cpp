@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "win32_text.h"
+#include "win32_window_class.h"
 #include "wiring.h"
 
 namespace cotalia {
@@ -69,15 +70,7 @@ int Win32MainWindow::Run(HINSTANCE instance, int show) {
   const INITCOMMONCONTROLSEX commonControls{sizeof(INITCOMMONCONTROLSEX), ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&commonControls);
 
-  WNDCLASSEXW windowClass{};
-  windowClass.cbSize = sizeof windowClass;
-  windowClass.lpfnWndProc = Procedure;
-  windowClass.hInstance = instance;
-  windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
-  windowClass.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
-  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  windowClass.lpszClassName = kWin32WindowClass;
-  RegisterClassExW(&windowClass);
+  RegisterTopLevelClass(instance, Procedure, kWin32WindowClass);
 
   Win32MainWindow form;
   const std::wstring caption = WideOf(kWindowCaption);
