@@ -116,13 +116,10 @@ LRESULT Win32MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       ApplyDpi(GetDpiForWindow(window_));
       return 0;
     }
-    case WM_DPICHANGED: {
+    case WM_DPICHANGED:
       ApplyDpi(HIWORD(wParam));
-      const auto* suggested = reinterpret_cast<const RECT*>(lParam);
-      SetWindowPos(window_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
-                   suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+      MoveToSuggestedRect(window_, lParam);
       return 0;
-    }
     case WM_COMMAND:
       if (lParam == 0) {
         menuCommand(LOWORD(wParam));  // from the menu or an accelerator

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The window class that both of the program's top-level windows register:
-// the program's icon, the arrow cursor and the dialog face behind controls.
+// What the program's two top-level windows share: their window class (the
+// program's icon, the arrow cursor, the dialog face behind controls) and
+// their move to a new monitor's DPI.
 #pragma once
 
 #include <windows.h>
@@ -17,6 +18,13 @@ inline void RegisterTopLevelClass(HINSTANCE instance, WNDPROC procedure, const w
   windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   windowClass.lpszClassName = name;
   RegisterClassExW(&windowClass);
+}
+
+// Where WM_DPICHANGED's lParam suggests the window go at its new DPI.
+inline void MoveToSuggestedRect(HWND window, LPARAM suggestion) {
+  const auto* suggested = reinterpret_cast<const RECT*>(suggestion);
+  SetWindowPos(window, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+               suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 }  // namespace cotalia
