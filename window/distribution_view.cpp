@@ -201,8 +201,9 @@ Axis LinearAxis(double low, double high, double ticks, bool widen) {
             widen ? std::min(last * step, std::numeric_limits<double>::max()) : high,
             false,
             {}};
-  for (double k = first; k <= last; ++k) {
-    const double value = k * step;
+  const auto count = static_cast<int>(last - first);
+  for (int i = 0; i <= count; ++i) {
+    const double value = (first + i) * step;
     if (std::isfinite(value)) axis.ticks.emplace_back(value, TextOfNumber(value));
   }
   return axis;
