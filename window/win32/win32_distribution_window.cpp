@@ -18,7 +18,7 @@ constexpr std::string_view kChartName = "Gráfico de la distribución";
 
 // The controls in the order they are made, which is their z-order: each
 // label just before the box it names, for the Tab key and screen readers.
-struct ControlSpec {
+struct ChildControl {
   int id;
   const wchar_t* className;
   const wchar_t* text;
@@ -26,7 +26,7 @@ struct ControlSpec {
   DWORD extendedStyle;
 };
 
-const std::array<ControlSpec, 9> kControlSpecs{{
+const std::array<ChildControl, 9> kChildControls{{
     {-1, L"STATIC", L"&Nivel de confianza (%)", SS_RIGHT, 0},
     {kLevelBox, L"EDIT", L"95", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE},
     {-1, L"STATIC", L"Precio &objetivo", SS_RIGHT, 0},
@@ -49,7 +49,7 @@ struct Place {
   int height;
 };
 
-std::array<Place, kControlSpecs.size()> PlacesFor(int width, int height) {
+std::array<Place, kChildControls.size()> PlacesFor(int width, int height) {
   constexpr int kMargin = 8;
   constexpr int kRow = 23;
   constexpr int kFigures = 280;
@@ -213,11 +213,11 @@ LRESULT Win32DistributionWindow::Handle(UINT message, WPARAM wParam, LPARAM lPar
 
 void Win32DistributionWindow::CreateControls() {
   const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(window_, GWLP_HINSTANCE));
-  for (const ControlSpec& spec : kControlSpecs) {
-    HWND control = CreateWindowExW(spec.extendedStyle, spec.className, spec.text,
-                                   WS_CHILD | WS_VISIBLE | spec.style, 0, 0, 0, 0, window_,
-                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), instance, nullptr);
-    if (spec.id == kChart) chart_ = control;
+  for (const ChildControl& child : kChildControls) {
+    HWND control = CreateWindowExW(
+        child.extendedStyle, child.className, child.text, WS_CHILD | WS_VISIBLE | child.style, 0, 0, 0, 0,
+        window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(child.id)), instance, nullptr);
+    if (child.id == kChart) chart_ = control;
   }
   HWND scale = GetDlgItem(window_, kScaleList);
   SendMessageW(scale, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(L"Lineal"));
@@ -230,7 +230,7 @@ void Win32DistributionWindow::Layout() {
   const auto dpi = static_cast<int>(GetDpiForWindow(window_));
   RECT client{};
   GetClientRect(window_, &client);
-  const std::array<Place, kControlSpecs.size()> places =
+  const std::array<Place, kChildControls.size()> places =
       PlacesFor(MulDiv(client.right, 96, dpi), MulDiv(client.bottom, 96, dpi));
   HWND control = GetWindow(window_, GW_CHILD);
   for (std::size_t i = 0; i < places.size() && control != nullptr; ++i) {
