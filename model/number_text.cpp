@@ -94,29 +94,35 @@ std::string TextOfNumber(double value) {
   if (std::isnan(value)) return "nan";
   if (std::isinf(value)) return value < 0 ? "-inf" : "inf";
   if (value == 0) return "0";
-
-  std::array<char, 40> buffer{};
-  const std::string_view rounded(buffer.data(), FifteenDigits(value, buffer));
-  const bool negative = rounded.front() == '-';
-  const std::size_t exponentMark = rounded.find('e');
-  std::array<char, 16> digits{};
-  std::size_t digitCount = 0;
-  for (std::size_t i = negative ? 1 : 0; i < exponentMark; ++i) {
-    if (rounded[i] != '.') digits[digitCount++] = rounded[i];
-  }
-  while (digitCount > 1 && digits[digitCount - 1] == '0') --digitCount;
-  const std::string_view significant(digits.data(), digitCount);
-  int exponent = 0;
-  const std::string_view exponentText = rounded.substr(exponentMark + 1);
-  std::from_chars(exponentText.data() + (exponentText.front() == '+' ? 1 : 0),
-                  exponentText.data() + exponentText.size(), exponent);
-
   // Plain form from 1E-5 up to the last value below 1E+15, exponent form
   // outside. The upper switch is C's %g with 15 digits; the lower one is a
   // decade below %g's 1E-4, which keeps small rates readable (0.00012)
   // without long runs of zeros.
+  return RoundedDecimalText(value, 15, -5, 15, TrailingZeros::Dropped);
+}
+
+std::string RoundedDecimalText(double value, int significantDigits, int plainFrom, int plainBelow,
+                               TrailingZeros zeros) {
+  std::array<char, 40> buffer{};
+  const auto written = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
+                                     std::chars_format::scientific, significantDigits - 1);
+  const std::string_view rounded(buffer.data(), static_cast<std::size_t>(written.ptr - buffer.data()));
+  const bool negative = rounded.front() == '-';
+  const std::size_t exponentMark = rounded.find('e');
+  std::array<char, 20> digits{};
+  std::size_t digitCount = 0;
+  for (std::size_t i = negative ? 1 : 0; i < exponentMark; ++i) {
+    if (rounded[i] != '.') digits[digitCount++] = rounded[i];
+  }
+  if (zeros == TrailingZeros::Dropped) {
+    while (digitCount > 1 && digits[digitCount - 1] == '0') --digitCount;
+  }
+  int exponent = 0;
+  const std::string_view exponentText = rounded.substr(exponentMark + 1);
+  std::from_chars(exponentText.data() + (exponentText.front() == '+' ? 1 : 0),
+                  exponentText.data() + exponentText.size(), exponent);
   std::string text = negative ? "-" : "";
-  text += LaidOutDecimal(significant, exponent, -5, 15);
+  text += LaidOutDecimal(std::string_view(digits.data(), digitCount), exponent, plainFrom, plainBelow);
   return text;
 }
 

@@ -25,6 +25,13 @@ double NumberFromText(std::string_view text);
 // magnitudes.
 std::string TextOfNumber(double value);
 
+// A finite, non-zero value rounded to the given number of significant digits
+// (at most 17) and laid out as LaidOutDecimal lays it out, with a leading
+// minus for a negative value; trailing zeros of the digits kept or dropped.
+enum class TrailingZeros { Kept, Dropped };
+std::string RoundedDecimalText(double value, int significantDigits, int plainFrom, int plainBelow,
+                               TrailingZeros zeros);
+
 // The decimal digits (the first of them not zero) times 10^exponent, laid
 // out as the writer lays them out: plainly (0.00012, 110.5, 1000) where
 // plainFrom <= exponent < plainBelow, in exponent form (1.5E-07, 1E+15)

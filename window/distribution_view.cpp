@@ -2,8 +2,6 @@
 #include "distribution_view.h"
 
 #include <algorithm>
-#include <array>
-#include <charconv>
 #include <cmath>
 #include <limits>
 
@@ -89,19 +87,8 @@ DistributionView ViewOf(const DistributionRequest& request) {
 std::string PercentText(double probability) {
   const double percent = probability * 100;
   if (percent == 0) return "0 %";
-  std::array<char, 32> buffer{};
-  const auto written =
-      std::to_chars(buffer.data(), buffer.data() + buffer.size(), percent, std::chars_format::scientific, 3);
-  const std::string_view scientific(buffer.data(), static_cast<std::size_t>(written.ptr - buffer.data()));
-  const std::size_t mark = scientific.find('e');
-  std::string digits(scientific.substr(0, 1));
-  digits += scientific.substr(2, 3);
-  int exponent = 0;
-  const std::string_view exponentText = scientific.substr(mark + 1);
-  std::from_chars(exponentText.data() + (exponentText.front() == '+' ? 1 : 0),
-                  exponentText.data() + exponentText.size(), exponent);
   // Four digits, all of them shown, plainly from 0.0001 % to 9999 %.
-  std::string text = LaidOutDecimal(digits, exponent, -4, 4);
+  std::string text = RoundedDecimalText(percent, 4, -4, 4, TrailingZeros::Kept);
   text += " %";
   return text;
 }

@@ -97,26 +97,22 @@ DistributionWindow::DistributionWindow(FormTexts formTexts, QWidget* owner)
   setWindowTitle(QStringOf(kDistributionTitle));
   resize(820, 460);
 
-  auto* levelLabel = new QLabel(QStringLiteral("&Nivel de confianza (%)"), this);
+  // Each input with the label that names it, for the mnemonic and for
+  // screen readers.
+  const auto labelled = [this](const QString& caption, QWidget* input, const QString& name) {
+    auto* label = new QLabel(caption, this);
+    label->setBuddy(input);
+    input->setObjectName(name);
+    input->setAccessibleName(QString(caption).remove(QLatin1Char('&')));
+    return label;
+  };
   level_ = new QLineEdit(QStringOf(kDefaultLevel), this);
-  level_->setObjectName(QStringLiteral("level"));
-  levelLabel->setBuddy(level_);
-  auto* targetLabel = new QLabel(QStringLiteral("Precio &objetivo"), this);
   target_ = new QLineEdit(this);
-  target_->setObjectName(QStringLiteral("target"));
-  targetLabel->setBuddy(target_);
-  auto* scaleLabel = new QLabel(QStringLiteral("&Eje de precios"), this);
   scale_ = new QComboBox(this);
-  scale_->setObjectName(QStringLiteral("scale"));
   scale_->addItems({QStringLiteral("Lineal"), QStringLiteral("Logarítmico")});
-  scaleLabel->setBuddy(scale_);
-  for (QWidget* input : std::initializer_list<QWidget*>{level_, target_, scale_}) {
-    input->setAccessibleName(qobject_cast<QLabel*>(input == level_    ? levelLabel
-                                                   : input == target_ ? targetLabel
-                                                                      : scaleLabel)
-                                 ->text()
-                                 .remove(QLatin1Char('&')));
-  }
+  QLabel* levelLabel = labelled(QStringLiteral("&Nivel de confianza (%)"), level_, QStringLiteral("level"));
+  QLabel* targetLabel = labelled(QStringLiteral("Precio &objetivo"), target_, QStringLiteral("target"));
+  QLabel* scaleLabel = labelled(QStringLiteral("&Eje de precios"), scale_, QStringLiteral("scale"));
 
   chart_ = new ChartWidget(this);
   chart_->setObjectName(QStringLiteral("chart"));
