@@ -68,6 +68,11 @@ double RoughLowerQuantile(double p) {
 
 double NormalCdf(double x) {
   if (std::isnan(x)) return x;
+  // Beyond 40 the result rounds to 1 or 0 (Phi(-40) is below 1E-349), and
+  // x^2 in phi would overflow on the way to it.
+  constexpr double kSaturated = 40;
+  if (x > kSaturated) return 1;
+  if (x < -kSaturated) return 0;
   if (std::fabs(x) <= 0.5) return CentralCdf(x);
   // 1 - Phi(-x) for x > 1/2: Phi(-x) < 0.31 errs by at most 4 of its own
   // units, which are at most a quarter of the result's, and the subtraction

@@ -10,7 +10,7 @@ namespace cotalia {
 // Phi(x), the probability that a standard normal variable is below x. Within
 // 4 units in the last place of the true value wherever that is a normal
 // double (x > -37.5); below, the subnormal result is within a few units of
-// the smallest subnormal. NaN for NaN.
+// the smallest subnormal. 0 and 1 at the infinities, NaN for NaN.
 double NormalCdf(double x);
 
 // The x with Phi(x) = p, for 0 < p < 1: -infinity for p <= 0, +infinity for

@@ -389,6 +389,12 @@ TEST(SpecialValues, FollowIeee) {
   EXPECT_EQ(CorrectlyRoundedLog(inf), inf);
   EXPECT_TRUE(std::isnan(CorrectlyRoundedLog(-1)));
   EXPECT_TRUE(std::isnan(CorrectlyRoundedLog(std::nan(""))));
+  EXPECT_EQ(NormalCdf(inf), 1);
+  EXPECT_EQ(NormalCdf(-inf), 0);
+  EXPECT_EQ(NormalCdf(1e200), 1);
+  EXPECT_EQ(NormalCdf(-1e200), 0);
+  EXPECT_EQ(NormalCdf(40), 1);
+  EXPECT_TRUE(std::isnan(NormalCdf(std::nan(""))));
 }
 
 }  // namespace
