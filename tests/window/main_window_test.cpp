@@ -10,6 +10,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QTimer>
 #include <QtTest>
@@ -74,6 +75,15 @@ class MainWindowTest : public QObject {
   QString textOf(const QString& box) { return control<QLineEdit>(box)->text(); }
 
   QMenuBar* menuBar() { return window_->findChild<QMenuBar*>(); }
+
+  QAction* menuItem(const QString& text) {
+    for (QAction* menuAction : menuBar()->actions()) {
+      for (QAction* item : menuAction->menu()->actions()) {
+        if (item->text() == text) return item;
+      }
+    }
+    qFatal("no menu item %s", qPrintable(text));
+  }
 
  private slots:
   void init() {
@@ -158,34 +168,77 @@ class MainWindowTest : public QObject {
         QApplication::clipboard()->text().startsWith(QStringLiteral("Valor Actual\t \nRendimiento\t \n")));
   }
 
+  // The box is opened, not run: modal over the form only, one however often
+  // it is asked for, and gone once closed.
   void acercaDeTellsVersionCopyrightAndLicence() {
-    QString title;
-    QString text;
-    QTimer::singleShot(0, window_.get(), [&] {
-      for (QAction* menuAction : menuBar()->actions()) {
-        for (QAction* item : menuAction->menu()->actions()) {
-          if (item->text() == QStringLiteral("&Acerca de Cotalia")) item->trigger();
-        }
-      }
+    // Runs only if a loop runs inside trigger(): it ends that loop rather
+    // than leave the test waiting for a click.
+    bool ranItsOwnLoop = false;
+    QTimer guard;
+    guard.setSingleShot(true);
+    connect(&guard, &QTimer::timeout, [&] {
+      ranItsOwnLoop = true;
+      if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) box->reject();
     });
-    QTimer closer;
-    closer.setInterval(10);
-    connect(&closer, &QTimer::timeout, [&] {
-      auto* about = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-      if (about == nullptr) return;
-      closer.stop();
-      title = about->windowTitle();
-      text = about->text();
-      about->accept();
-    });
-    closer.start();
-    QTRY_VERIFY(!text.isEmpty());
-    QCOMPARE(title, QStringLiteral("Acerca de Cotalia"));
+    guard.start(0);
+    menuItem(QStringLiteral("&Acerca de Cotalia"))->trigger();
+    guard.stop();
+    QVERIFY2(!ranItsOwnLoop, "the box ran a loop of its own inside the menu action");
+    const QList<QMessageBox*> boxes = window_->findChildren<QMessageBox*>();
+    QCOMPARE(boxes.size(), 1);
+    QPointer<QMessageBox> about = boxes.front();
+    QVERIFY(about->isVisible());
+    QCOMPARE(about->windowModality(), Qt::WindowModal);
+    QCOMPARE(about->windowTitle(), QStringLiteral("Acerca de Cotalia"));
+    QVERIFY(!about->iconPixmap().isNull());
+    const QString text = about->text();
     for (const char* part :
          {"Cotalia 1.00", "Copyright © 2026 Cotalia developers", "GPL-3.0-or-later", "versión 3",
           "SIN NINGUNA GARANTÍA", "https://www.gnu.org/licenses/", "www.cotalia.example"}) {
       QVERIFY2(text.contains(QString::fromUtf8(part)), part);
     }
+    QCOMPARE(about->buttons().size(), 1);
+    QCOMPARE(about->buttons().front()->text(), QStringLiteral("Aceptar"));
+
+    menuItem(QStringLiteral("&Acerca de Cotalia"))->trigger();
+    QCOMPARE(window_->findChildren<QMessageBox*>().size(), 1);
+
+    QTest::mouseClick(about->buttons().front(), Qt::LeftButton);
+    QTRY_VERIFY(about.isNull());
+  }
+
+  // Whoever triggers the item (a screen reader over D-Bus among them) has it
+  // back before the box is closed: a box that ran its own loop inside the
+  // action would be found, and closed, while trigger() had not returned.
+  void anAboutItemReturnsBeforeItsBoxIsClosed_data() {
+    QTest::addColumn<QString>("item");
+    QTest::addColumn<QString>("title");
+    QTest::newRow("Cotalia") << QStringLiteral("&Acerca de Cotalia") << QStringLiteral("Acerca de Cotalia");
+    QTest::newRow("Qt") << QStringLiteral("Acerca de &Qt") << QStringLiteral("Acerca de Qt");
+  }
+
+  void anAboutItemReturnsBeforeItsBoxIsClosed() {
+    QFETCH(QString, item);
+    QFETCH(QString, title);
+    bool returned = false;
+    bool seen = false;
+    bool seenAfterReturn = false;
+    QTimer closer;
+    closer.setInterval(10);
+    connect(&closer, &QTimer::timeout, [&] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      if (box == nullptr || box->windowTitle() != title || !box->isVisible()) return;
+      closer.stop();
+      seen = true;
+      seenAfterReturn = returned;
+      box->accept();
+    });
+    closer.start();
+    menuItem(item)->trigger();
+    returned = true;
+    QTRY_VERIFY(seen);
+    QVERIFY(seenAfterReturn);
+    QTRY_VERIFY(window_->findChildren<QMessageBox*>().isEmpty());
   }
 
   // Opens from Ver (Ctrl+D), follows every edit of the four inputs, shows a

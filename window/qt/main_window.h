@@ -7,6 +7,7 @@
 // menu command reaches menuCommand, which never runs an action.
 #pragma once
 
+#include <QPointer>
 #include <QWidget>
 #include <array>
 
@@ -17,6 +18,7 @@
 #include "wiring.h"
 
 class QLineEdit;
+class QMessageBox;
 class QMenuBar;
 class QResizeEvent;
 
@@ -42,11 +44,13 @@ class MainWindow : public QWidget, public FieldAccess, public ErrorReport {
   void buttonClicked(Action action);
   void menuCommand(MenuCommand command);
   void showAbout();
+  Q_INVOKABLE void showAboutQt();
   void showDistribution();
 
   QMenuBar* menuBar_ = nullptr;
   QWidget* form_ = nullptr;                            // the form's area below the menu bar
   DistributionWindow* distribution_ = nullptr;         // built when first shown
+  QPointer<QMessageBox> about_;                        // while the About box is open
   std::array<QWidget*, kControls.size()> controls_{};  // in the order of kControls
   std::array<QLineEdit*, kFieldCount> textBoxes_{};
   ActionRunner runner_{*this, *this};
