@@ -19,6 +19,10 @@ void CheckFloat(std::initializer_list<double> guarded) {
   const int raised = std::fetestexcept(FE_INVALID | FE_DIVBYZERO | FE_OVERFLOW);
   if ((raised & FE_DIVBYZERO) != 0) throw RunTimeError(kDivisionByZero);
   if (raised != 0) throw RunTimeError(kOverflow);
+  CheckFinite(guarded);
+}
+
+void CheckFinite(std::initializer_list<double> guarded) {
   for (const double value : guarded) {
     if (!std::isfinite(value)) throw RunTimeError(kOverflow);
   }

@@ -28,4 +28,9 @@ void ClearFloat();
 // moved ahead of the last ClearFloat cannot slip through either.
 void CheckFloat(std::initializer_list<double> guarded);
 
+// Throws kOverflow for a guarded value that is not finite, and looks at no
+// flag: the check of arithmetic that does not sit between field accesses,
+// such as the distribution window's, where no ClearFloat marks the start.
+void CheckFinite(std::initializer_list<double> guarded);
+
 }  // namespace cotalia

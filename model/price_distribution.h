@@ -1,17 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The distribution of the price over the horizon, from the form's four
-// inputs: what the distribution window shows. Its figures at the horizon take
-// the very steps of the form's buttons, so that at the 95 % level they give
-// the same digits: the band reads the log mean and deviation back as the
-// fields "Media Dn" and "Volatilidad Dn" show them. It reads texts and never
-// a field, and it reports a bad input as a problem, not as an error.
+// inputs: what the distribution window shows. Its figures at the horizon are
+// the form's own quantities (lognormal.h), so that at the 95 % level they
+// give the digits of the form's buttons, and its curves are the same
+// quantities at every month, so that they end at those figures. It reads
+// texts and never a field, and it reports a bad input as a problem that
+// names the input, not as an error.
 #pragma once
 
 #include <optional>
 #include <string_view>
 #include <variant>
+#include <vector>
 
-#include "simulator_actions.h"
+#include "lognormal.h"
 
 namespace cotalia {
 
@@ -39,21 +41,17 @@ struct InputProblem {
   DistributionInput input;  // for ResultBeyondRange, the return, the first input of the calculation
 };
 
+// The target's box: blank, a price, or a text that is not one.
+struct NoTarget {};
+using TargetReading = std::variant<NoTarget, double, InputProblem>;
+
 struct PriceDistribution {
-  double price;              // S
-  double ratePercent;        // r, percent a year
-  double volatilityPercent;  // v, percent a year
-  double months;             // t
-  // At the horizon, as the buttons write them: "Media Dn" and "Volatilidad
-  // Dn" (as the fields show them, to 15 digits), "Precio Esperado" and
-  // "Variacion esperada".
-  double logMean;
-  double logDeviation;
-  double expected;
-  double deviation;
-  double z;                                   // of the confidence level
-  std::optional<double> target;               // where one is given and is a price
-  std::optional<InputProblem> targetProblem;  // where one is given and is not
+  LognormalInputs inputs;
+  double level;  // the confidence level, percent
+  double z;      // of that level
+  // At the horizon, with the band z wide: at 95 % the six buttons' digits.
+  PricePoint horizon;
+  TargetReading target;
 };
 
 // Reads the form's four texts as "Media Dn" reads them (the return and the
@@ -62,15 +60,18 @@ struct PriceDistribution {
 // at the horizon. A problem with the target leaves the rest to be drawn.
 std::variant<PriceDistribution, InputProblem> DistributionOf(const DistributionRequest& request);
 
-// The band's ends at the horizon, e^(mean -+ z deviation), as "Precio Minimo"
-// and "Precio Maximo" compute them with z = 1.96; none beyond the double range.
-std::optional<double> BandLower(const PriceDistribution& distribution, double z);
-std::optional<double> BandUpper(const PriceDistribution& distribution, double z);
-
-// The mean and the standard deviation of the log price after `months`, from
-// 0 to the horizon: ln S + (r - v^2/2) months/12 and v sqrt(months/12).
-double LogMeanAt(const PriceDistribution& distribution, double months);
-double LogDeviationAt(const PriceDistribution& distribution, double months);
+// The quantities from now to the horizon at `samples` + 1 evenly spaced
+// months, the last of them the horizon itself, so that the curves end at the
+// figures bit for bit; one point where the horizon is 0. None where a point
+// before the horizon leaves the double range; where the horizon's figures
+// are finite none does (where the band's upper end peaks before the horizon,
+// the peak is below the expected price at the horizon or below S e^(z^2),
+// and S^2 is finite), so this is a guard.
+struct PricePath {
+  std::vector<double> months;
+  std::vector<PricePoint> points;
+};
+std::optional<PricePath> PathOf(const PriceDistribution& distribution, int samples);
 
 // The confidence levels the window takes, in percent, and the z of each:
 // 1.96 at 95, the form's own band; Phi^-1((1 + level)/2) elsewhere. None

@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
+#include <cmath>
+#include <cstdint>
 #include <random>
 #include <string>
 
@@ -42,12 +45,13 @@ TEST(PriceDistribution, GivesTheButtonsDigitsAt95) {
     for (const scenarios::Calculation& calculation : scenarios::kCalculations) calculation.action(fields);
     const PriceDistribution d = Expect(DistributionOf({{price, rate, volatility, months}, "95", ""}));
     const std::string where = price + " " + rate + " " + volatility + " " + months;
-    EXPECT_EQ(TextOfNumber(d.logMean), fields.GetFieldText(Field::Text9)) << where;
-    EXPECT_EQ(TextOfNumber(d.logDeviation), fields.GetFieldText(Field::Text10)) << where;
-    EXPECT_EQ(TextOfNumber(BandLower(d, 1.96).value()), fields.GetFieldText(Field::Text5)) << where;
-    EXPECT_EQ(TextOfNumber(BandUpper(d, 1.96).value()), fields.GetFieldText(Field::Text6)) << where;
-    EXPECT_EQ(TextOfNumber(d.expected), fields.GetFieldText(Field::Text7)) << where;
-    EXPECT_EQ(TextOfNumber(d.deviation), fields.GetFieldText(Field::Text8)) << where;
+    const PricePoint& h = d.horizon;
+    EXPECT_EQ(TextOfNumber(h.logPrice.mean), fields.GetFieldText(Field::Text9)) << where;
+    EXPECT_EQ(TextOfNumber(h.logPrice.deviation), fields.GetFieldText(Field::Text10)) << where;
+    EXPECT_EQ(TextOfNumber(h.lower), fields.GetFieldText(Field::Text5)) << where;
+    EXPECT_EQ(TextOfNumber(h.upper), fields.GetFieldText(Field::Text6)) << where;
+    EXPECT_EQ(TextOfNumber(h.expected), fields.GetFieldText(Field::Text7)) << where;
+    EXPECT_EQ(TextOfNumber(h.deviation), fields.GetFieldText(Field::Text8)) << where;
   }
 }
 
@@ -87,17 +91,29 @@ TEST(PriceDistribution, NamesTheInputThatKeepsItFromBeingDrawn) {
 
 // A target that is not a price is a problem of its own: the rest is drawn.
 TEST(PriceDistribution, ReadsTheTargetLeniently) {
+  using Kind = InputProblem::Kind;
   const struct {
     const char* target;
-    std::optional<double> value;
-    bool problem;
-  } cases[] = {{"", std::nullopt, false},    {"  ", std::nullopt, false}, {"130", 130, false},
-               {"130 €", 130, false},        {"0", std::nullopt, true},   {"abc", std::nullopt, true},
-               {"1E400", std::nullopt, true}};
+    TargetReading reading;
+  } cases[] = {{"", NoTarget{}},
+               {" \t ", NoTarget{}},
+               {"130", 130.0},
+               {"130 €", 130.0},
+               {"1 30", 130.0},
+               {"0", InputProblem{Kind::NotPositive, DistributionInput::Target}},
+               {"-5", InputProblem{Kind::NotPositive, DistributionInput::Target}},
+               {"abc", InputProblem{Kind::NotPositive, DistributionInput::Target}},
+               {"1E400", InputProblem{Kind::BeyondRange, DistributionInput::Target}}};
   for (const auto& c : cases) {
     const PriceDistribution d = Expect(DistributionOf({{"100", "10", "20", "12"}, "95", c.target}));
-    EXPECT_EQ(d.target, c.value) << c.target;
-    EXPECT_EQ(d.targetProblem.has_value(), c.problem) << c.target;
+    ASSERT_EQ(d.target.index(), c.reading.index()) << c.target;
+    if (const auto* price = std::get_if<double>(&c.reading)) {
+      EXPECT_EQ(std::get<double>(d.target), *price);
+    }
+    if (const auto* problem = std::get_if<InputProblem>(&c.reading)) {
+      EXPECT_EQ(std::get<InputProblem>(d.target).kind, problem->kind) << c.target;
+      EXPECT_EQ(std::get<InputProblem>(d.target).input, problem->input) << c.target;
+    }
   }
 }
 
@@ -143,12 +159,62 @@ TEST(ProbabilitiesOf, AboveAndBelowTheTarget) {
   }
 }
 
-TEST(LogMeanAt, RunsFromThePriceToTheHorizon) {
-  const PriceDistribution d = Expect(DistributionOf({{"100", "10", "20", "12"}, "95", ""}));
-  EXPECT_EQ(LogMeanAt(d, 0), NaturalLog(100));
-  EXPECT_EQ(LogDeviationAt(d, 0), 0);
-  EXPECT_EQ(TextOfNumber(LogMeanAt(d, 12)), "4.68517018598809");
-  EXPECT_EQ(TextOfNumber(LogDeviationAt(d, 12)), "0.2");
+bool SameBits(double a, double b) {
+  return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b);
+}
+
+// The curves are the figures' own quantities at every month: they start at
+// the price and end, bit for bit, at the figures the window shows, on random
+// inputs at random levels.
+TEST(PathOf, EndsAtTheFiguresBitForBit) {
+  std::mt19937_64 random(20261209);
+  const auto between = [&random](double low, double high) {
+    return TextOfNumber(std::uniform_real_distribution<double>(low, high)(random));
+  };
+  int compared = 0;
+  for (int i = 0; i < 20000; ++i) {
+    const std::string price = between(0.01, 5000);
+    const std::string rate = between(-30, 60);
+    const std::string volatility = between(0, 150);
+    const std::string months = between(0, 360);
+    const std::string level = i % 2 == 0 ? "95" : between(50, 99.9999);
+    const auto result = DistributionOf({{price, rate, volatility, months}, level, ""});
+    const auto* d = std::get_if<PriceDistribution>(&result);
+    if (d == nullptr) continue;  // a level that rounds outside the range
+    const std::optional<PricePath> path = PathOf(*d, 64);
+    if (!path) continue;  // a band that peaks beyond the double range before the horizon
+    ++compared;
+    const std::string where = price + " " + rate + " " + volatility + " " + months + " at " + level;
+    ASSERT_EQ(path->points.size(), 65u) << where;
+    ASSERT_EQ(path->months.back(), d->inputs.months) << where;
+    const PricePoint& end = path->points.back();
+    const PricePoint& h = d->horizon;
+    EXPECT_TRUE(SameBits(end.lower, h.lower)) << where;
+    EXPECT_TRUE(SameBits(end.upper, h.upper)) << where;
+    EXPECT_TRUE(SameBits(end.median, h.median)) << where;
+    EXPECT_TRUE(SameBits(end.expected, h.expected)) << where;
+    EXPECT_TRUE(SameBits(end.deviation, h.deviation)) << where;
+    const PricePoint& start = path->points.front();
+    EXPECT_EQ(path->months.front(), 0) << where;
+    EXPECT_EQ(start.expected, d->inputs.price) << where;
+    EXPECT_EQ(start.lower, start.upper) << where;
+  }
+  EXPECT_GT(compared, 19000);
+}
+
+// A horizon of zero is one point; any horizon above it, however short, is a
+// curve of every sample.
+TEST(PathOf, HasOnePointOnlyAtAZeroHorizon) {
+  const struct {
+    const char* months;
+    std::size_t points;
+  } cases[] = {{"0", 1}, {"0.5", 65}, {"1E-9", 65}, {"12", 65}};
+  for (const auto& c : cases) {
+    const PriceDistribution d = Expect(DistributionOf({{"100", "10", "20", c.months}, "95", ""}));
+    const std::optional<PricePath> path = PathOf(d, 64);
+    ASSERT_TRUE(path.has_value()) << c.months;
+    EXPECT_EQ(path->points.size(), c.points) << c.months;
+  }
 }
 
 }  // namespace
