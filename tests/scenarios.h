@@ -90,4 +90,43 @@ inline const std::vector<Failure> kFailures = {
      kOverflow},
 };
 
+// The distribution window over the first worked example: each step types
+// one text into the form's price box or the window's own level or target
+// box, and then the figures' box reads `figures` (lines ended by "\n") and
+// the chart is described by `description`. No step writes a field of the
+// form.
+struct DistributionStep {
+  enum class Box { Price, Level, Target };
+  Box box;
+  std::string_view text;
+  std::string_view figures;
+  std::string_view description;
+};
+
+inline constexpr std::array<std::string_view, 4> kDistributionInputs{"100", "10", "20", "12"};
+
+inline constexpr std::string_view kFiguresAt95 =
+    "z: 1.96\nPrecio Minimo: 73.1981528228311\nPrecio Maximo: 160.319738372657\nMediana: 108.328706767496\n"
+    "Precio Esperado: 110.517091807565\nVariacion esperada: 22.3263055970384";
+inline constexpr std::string_view kDescriptionAt95 =
+    "Banda del 95 % de los precios a 12 meses: de 73.1981528228311 a 160.319738372657, con mediana "
+    "108.328706767496.";
+
+inline constexpr std::array<DistributionStep, 5> kDistributionSteps{{
+    {DistributionStep::Box::Level, "95", kFiguresAt95, kDescriptionAt95},
+    {DistributionStep::Box::Price, "0", "", "Valor Actual: escriba un número mayor que cero"},
+    {DistributionStep::Box::Price, "100", kFiguresAt95, kDescriptionAt95},
+    {DistributionStep::Box::Level, "99",
+     "z: 2.5758293035489\nPrecio Minimo: 64.7157320203497\nPrecio Maximo: 181.333168049895\n"
+     "Mediana: 108.328706767496\nPrecio Esperado: 110.517091807565\nVariacion esperada: 22.3263055970384",
+     "Banda del 99 % de los precios a 12 meses: de 64.7157320203497 a 181.333168049895, con mediana "
+     "108.328706767496."},
+    {DistributionStep::Box::Target, "130",
+     "z: 2.5758293035489\nPrecio Minimo: 64.7157320203497\nPrecio Maximo: 181.333168049895\n"
+     "Mediana: 108.328706767496\nPrecio Esperado: 110.517091807565\nVariacion esperada: 22.3263055970384\n"
+     "Por encima de 130: 18.09 %\nPor debajo de 130: 81.91 %",
+     "Banda del 99 % de los precios a 12 meses: de 64.7157320203497 a 181.333168049895, con mediana "
+     "108.328706767496. Probabilidad de acabar por encima de 130: 18.09 %; por debajo: 81.91 %."},
+}};
+
 }  // namespace cotalia::scenarios

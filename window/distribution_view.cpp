@@ -4,7 +4,9 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <optional>
 
+#include "distribution_description.h"
 #include "elementary_functions.h"
 #include "numeric_runtime.h"
 #include "wiring.h"
@@ -13,10 +15,7 @@ namespace cotalia {
 
 namespace {
 
-constexpr std::string_view kLevelName = "Nivel de confianza";
-constexpr std::string_view kTargetName = "Precio objetivo";
-
-// The form's own label for its four inputs, the window's for its two.
+// The form's label for its four inputs, the window's for its two.
 std::string_view NameOf(DistributionInput input) {
   switch (input) {
     case DistributionInput::Price:
@@ -28,9 +27,9 @@ std::string_view NameOf(DistributionInput input) {
     case DistributionInput::Months:
       return AccessibleNameOf(kFieldBindings[IndexOf(Field::Text4)]);
     case DistributionInput::Level:
-      return kLevelName;
+      return "Nivel de confianza";
     case DistributionInput::Target:
-      return kTargetName;
+      return ControlOf(DistributionControl::Target).accessibleName;
   }
   return {};
 }
@@ -47,41 +46,71 @@ std::string MessageOf(const InputProblem& problem) {
     case InputProblem::Kind::Negative:
       return name + ": escriba un número de meses no negativo";
     case InputProblem::Kind::OutsideLevels:
-      return name + ": escriba un número entre 50 y 99.9999";
+      return name + ": escriba un número entre " + TextOfNumber(kLowestLevel) + " y " +
+             TextOfNumber(kHighestLevel);
     case InputProblem::Kind::ResultBeyondRange:
       break;
   }
   return "Rendimiento, Volatilidad y Tiempo dan un resultado que excede el rango de los números";
 }
 
+// The chart in a sentence or two: the band and the median at the horizon,
+// and the target's probabilities where there is one.
+std::string DescriptionOf(const PriceDistribution& d, const std::vector<Figure>& figures) {
+  const PricePoint& h = d.horizon;
+  std::string text = "Banda del " + TextOfNumber(d.level) + " % de los precios a " +
+                     TextOfNumber(d.inputs.months) + " meses: de " + TextOfNumber(h.lower) + " a " +
+                     TextOfNumber(h.upper) + ", con mediana " + TextOfNumber(h.median) + ".";
+  if (const auto* target = std::get_if<double>(&d.target)) {
+    const TargetProbabilities p = ProbabilitiesOf(d, *target);
+    const std::string price = TextOfNumber(*target);
+    text += " Probabilidad de acabar por encima de " + price + ": " + PercentText(p.above) +
+            "; por debajo: " + PercentText(p.below) + ".";
+  } else if (std::holds_alternative<InputProblem>(d.target)) {
+    text += " " + figures.back().text + ".";
+  }
+  return text;
+}
+
 }  // namespace
 
 DistributionView ViewOf(const DistributionRequest& request) {
-  DistributionView view;
   const std::variant<PriceDistribution, InputProblem> result = DistributionOf(request);
   if (const auto* problem = std::get_if<InputProblem>(&result)) {
-    view.message = MessageOf(*problem);
-    return view;
+    std::string message = MessageOf(*problem);
+    return {message, {}, message};
   }
   const PriceDistribution& d = std::get<PriceDistribution>(result);
-  view.distribution = d;
-  view.figures = {
+  const PricePoint& h = d.horizon;
+  std::vector<Figure> figures = {
       {"z", TextOfNumber(d.z)},
-      {"Precio Minimo", TextOfNumber(*BandLower(d, d.z))},
-      {"Precio Maximo", TextOfNumber(*BandUpper(d, d.z))},
-      {"Mediana", TextOfNumber(CorrectlyRoundedExp(d.logMean))},
-      {"Precio Esperado", TextOfNumber(d.expected)},
-      {"Variacion esperada", TextOfNumber(d.deviation)},
+      {"Precio Minimo", TextOfNumber(h.lower)},
+      {"Precio Maximo", TextOfNumber(h.upper)},
+      {"Mediana", TextOfNumber(h.median)},
+      {"Precio Esperado", TextOfNumber(h.expected)},
+      {"Variacion esperada", TextOfNumber(h.deviation)},
   };
-  if (d.targetProblem) {
-    view.figures.push_back({std::string(kTargetName), MessageOf(*d.targetProblem)});
-  } else if (d.target) {
-    const TargetProbabilities probabilities = ProbabilitiesOf(d, *d.target);
-    const std::string target = TextOfNumber(*d.target);
-    view.figures.push_back({"Por encima de " + target, PercentText(probabilities.above)});
-    view.figures.push_back({"Por debajo de " + target, PercentText(probabilities.below)});
+  if (const auto* problem = std::get_if<InputProblem>(&d.target)) {
+    figures.push_back({std::string(NameOf(DistributionInput::Target)), MessageOf(*problem)});
+  } else if (const auto* target = std::get_if<double>(&d.target)) {
+    const TargetProbabilities probabilities = ProbabilitiesOf(d, *target);
+    const std::string price = TextOfNumber(*target);
+    figures.push_back({"Por encima de " + price, PercentText(probabilities.above)});
+    figures.push_back({"Por debajo de " + price, PercentText(probabilities.below)});
   }
-  return view;
+  std::string description = DescriptionOf(d, figures);
+  return {d, std::move(figures), std::move(description)};
+}
+
+std::string FiguresText(const DistributionView& view, std::string_view lineEnd) {
+  std::string text;
+  for (const Figure& figure : view.figures) {
+    if (!text.empty()) text += lineEnd;
+    text += figure.label;
+    text += ": ";
+    text += figure.text;
+  }
+  return text;
 }
 
 std::string PercentText(double probability) {
@@ -119,6 +148,17 @@ namespace {
 
 constexpr int kSamples = 64;  // points along the horizon: smooth at any window size
 
+// Pens and dots in pixels at 96 dots per inch.
+constexpr double kThinPen = 1;
+constexpr double kCurvePen = 2;
+constexpr double kStartDot = 4;
+
+// In lines of text: the room that labels keep from what they label, and
+// from each other.
+constexpr double kEdgeRoom = 0.5;
+constexpr double kLabelGap = 0.5;
+constexpr double kLegendGap = 1.2;
+
 double Log10(double x) { return CorrectlyRoundedLog(x) / 2.302585092994046; }
 
 // 10^exponent as the writer would show it: 1000, 0.001, 1E+20.
@@ -145,11 +185,16 @@ double NiceStep(double rough) {
   return 10 * power;
 }
 
+struct Tick {
+  double position;  // the value, or its decimal logarithm on a logarithmic axis
+  std::string text;
+};
+
 struct Axis {
   double low;
   double high;
   bool logarithmic;
-  std::vector<std::pair<double, std::string>> ticks;  // value, label
+  std::vector<Tick> ticks;
 
   // Where a value lies, from 0 at low to 1 at high; values beyond, and a
   // price that underflowed to 0 on a logarithmic axis, at the ends.
@@ -158,9 +203,8 @@ struct Axis {
     return FractionOfPosition(position);
   }
 
-  // The same for a position on the axis: the value itself, or its decimal
-  // logarithm on a logarithmic axis. An axis too narrow for its doubles puts
-  // everything at its middle.
+  // The same for a position on the axis. An axis too narrow for its doubles
+  // puts everything at its middle.
   double FractionOfPosition(double position) const {
     if (!(high > low)) return 0.5;
     const double fraction = (position - low) / (high - low);
@@ -169,9 +213,10 @@ struct Axis {
   }
 };
 
-// Round-number ticks over [low, high], about `ticks` of them; the axis
-// widened to the nearest ticks, or kept to [low, high] with the ticks inside.
-Axis LinearAxis(double low, double high, double ticks, bool widen) {
+// Round-number ticks over [low, high], at most about `ticks` of them; the
+// axis widened to the nearest ticks, or kept to [low, high] with the ticks
+// inside.
+Axis LinearAxis(double low, double high, int ticks, bool widen) {
   if (!(high - low > high * 1e-12)) {
     // One value: room around it.
     const double value = high;
@@ -191,151 +236,187 @@ Axis LinearAxis(double low, double high, double ticks, bool widen) {
   const auto count = static_cast<int>(last - first);
   for (int i = 0; i <= count; ++i) {
     const double value = (first + i) * step;
-    if (std::isfinite(value)) axis.ticks.emplace_back(value, TextOfNumber(value));
+    if (std::isfinite(value)) axis.ticks.push_back({value, TextOfNumber(value)});
   }
   return axis;
 }
 
 // Decades from the one below the lowest positive value to the one above the
-// highest, ticked at every decade, or at every few on a wide axis, and at 2
-// and 5 on a narrow one. The ends are held as powers of ten.
-Axis LogarithmicAxis(double low, double high) {
+// highest, ticked at every decade, or at every few where more than `ticks`
+// would not fit, and at 2 and 5 where there is room for them. The ends are
+// held as powers of ten.
+Axis LogarithmicAxis(double low, double high, int ticks, double pixels, double line) {
   auto lowExponent = static_cast<int>(std::floor(Log10(low)));
   auto highExponent = static_cast<int>(std::ceil(Log10(high)));
   if (highExponent <= lowExponent) highExponent = lowExponent + 1;
   const int decades = highExponent - lowExponent;
-  const int stride = (decades + 7) / 8;
+  const int intervals = std::max(ticks - 1, 1);
+  const int stride = (decades + intervals - 1) / intervals;
   // The ticks at multiples of the stride, so that 1 is one of them.
   lowExponent = (lowExponent >= 0 ? lowExponent : lowExponent - stride + 1) / stride * stride;
   highExponent = (highExponent >= 0 ? highExponent + stride - 1 : highExponent) / stride * stride;
   Axis axis{static_cast<double>(lowExponent), static_cast<double>(highExponent), true, {}};
+  // From 5 to 10 is the closest pair: log10 2 of a decade.
+  const double decadePixels = pixels / (highExponent - lowExponent);
+  const bool multiples = stride == 1 && decadePixels * 0.30103 >= 1.2 * line;
   for (int exponent = lowExponent; exponent <= highExponent; exponent += stride) {
-    axis.ticks.emplace_back(exponent, PowerOfTenText(exponent));
+    axis.ticks.push_back({static_cast<double>(exponent), PowerOfTenText(exponent)});
     const double power = PowerOfTen(exponent);
-    if (decades <= 2 && exponent < highExponent && power > 0 && std::isfinite(power)) {
+    if (multiples && exponent < highExponent && power > 0 && std::isfinite(power)) {
       for (const double multiple : {2.0, 5.0}) {
-        axis.ticks.emplace_back(Log10(multiple * power), TextOfNumber(multiple * power));
+        axis.ticks.push_back({Log10(multiple * power), TextOfNumber(multiple * power)});
       }
     }
   }
   return axis;
 }
 
-// The curves over the horizon, or none where a point leaves the double range.
-struct Curves {
-  std::vector<double> months;
-  std::vector<double> lower;
-  std::vector<double> upper;
-  std::vector<double> median;
-  std::vector<double> expected;
+enum class Align : std::uint8_t { Start, Middle, End };
+
+// Places a label one line high by the point it is aligned to.
+class Labeller {
+ public:
+  Labeller(const TextWidth& textWidth, double line) : textWidth_(textWidth), line_(line) {}
+
+  Label Place(std::string text, Point at, Align horizontal, Align vertical, Ink ink = Ink::Text) const {
+    const double width = textWidth_(text);
+    const double left = horizontal == Align::Start    ? at.x
+                        : horizontal == Align::Middle ? at.x - width / 2
+                                                      : at.x - width;
+    const double top = vertical == Align::Start    ? at.y
+                       : vertical == Align::Middle ? at.y - line_ / 2
+                                                   : at.y - line_;
+    return {std::move(text), {left, top}, width, ink};
+  }
+
+  double WidthOf(std::string_view text) const { return textWidth_(text); }
+
+ private:
+  const TextWidth& textWidth_;
+  double line_;
 };
 
-std::optional<Curves> CurvesOf(const PriceDistribution& d) {
-  Curves curves;
-  const int samples = d.months > 0 ? kSamples : 0;
-  for (int i = 0; i <= samples; ++i) {
-    const double months = samples == 0 ? 0 : d.months * (static_cast<double>(i) / samples);
-    const double logMean = LogMeanAt(d, months);
-    const double halfWidth = d.z * LogDeviationAt(d, months);
-    curves.months.push_back(months);
-    curves.lower.push_back(CorrectlyRoundedExp(logMean - halfWidth));
-    curves.upper.push_back(CorrectlyRoundedExp(logMean + halfWidth));
-    curves.median.push_back(CorrectlyRoundedExp(logMean));
-    curves.expected.push_back(d.price * CorrectlyRoundedExp((d.ratePercent / 100) * (months / 12)));
-    for (const double value : {curves.lower.back(), curves.upper.back(), curves.expected.back()}) {
-      if (!std::isfinite(value)) return std::nullopt;
-    }
-  }
-  return curves;
+ChartDrawing MessageOnly(std::string text, const ChartArea& area, const Labeller& labeller) {
+  ChartDrawing drawing;
+  drawing.labels.push_back(
+      labeller.Place(std::move(text), {area.width / 2, area.height / 2}, Align::Middle, Align::Middle));
+  return drawing;
 }
 
 }  // namespace
 
-ChartDrawing DrawChart(const DistributionView& view, const ChartArea& area, bool logarithmic) {
-  ChartDrawing drawing;
-  const auto messageOnly = [&drawing, &area](std::string text) {
-    drawing.labels.push_back(
-        {std::move(text), {area.width / 2, area.height / 2}, Align::Middle, Align::Middle});
-    return drawing;
-  };
-  if (!view.distribution) return messageOnly(view.message);
-  const PriceDistribution& d = *view.distribution;
-  const std::optional<Curves> curves = CurvesOf(d);
-  if (!curves)
-    return messageOnly(MessageOf({InputProblem::Kind::ResultBeyondRange, DistributionInput::Rate}));
-
+ChartDrawing DrawChart(const DistributionView& view, const ChartArea& area, const TextWidth& textWidth,
+                       bool logarithmic) {
   const double line = area.lineHeight;
-  const double left = line * 7;
-  const double right = area.width - line * 1.5;
-  const double top = line * 2;
-  const double bottom = area.height - line * 3;
-  if (!(right - left >= 4 * line && bottom - top >= 4 * line)) {
-    return messageOnly("Agrande la ventana para ver el gráfico");
+  const Labeller labeller(textWidth, line);
+  const auto* shown = std::get_if<PriceDistribution>(&view.chart);
+  if (shown == nullptr) return MessageOnly(std::get<std::string>(view.chart), area, labeller);
+  const PriceDistribution& d = *shown;
+  const std::optional<PricePath> path = PathOf(d, kSamples);
+  if (!path) {
+    return MessageOnly(MessageOf({InputProblem::Kind::ResultBeyondRange, DistributionInput::Rate}), area,
+                       labeller);
   }
 
-  double lowest = d.price;
-  double highest = d.price;
-  double lowestPositive = d.price;
+  const std::vector<std::pair<std::string, Ink>> legend = [&d] {
+    std::vector<std::pair<std::string, Ink>> entries = {
+        {"Banda", Ink::Band}, {"Mediana", Ink::Median}, {"Precio esperado", Ink::Expected}};
+    if (std::holds_alternative<double>(d.target)) entries.emplace_back("Objetivo", Ink::Target);
+    return entries;
+  }();
+  double legendWidth = 0;
+  for (const auto& entry : legend) legendWidth += labeller.WidthOf(entry.first) + kLegendGap * line;
+
+  const double top = line * 2;
+  const double bottom = area.height - line * 3;
+  const double right = area.width - line * 1.5;
+  double lowest = d.inputs.price;
+  double highest = d.inputs.price;
+  double lowestPositive = d.inputs.price;
   const auto include = [&](double value) {
     lowest = std::min(lowest, value);
     highest = std::max(highest, value);
     if (value > 0) lowestPositive = std::min(lowestPositive, value);
   };
-  for (const std::vector<double>* values :
-       {&curves->lower, &curves->upper, &curves->median, &curves->expected}) {
-    for (const double value : *values) include(value);
+  for (const PricePoint& point : path->points) {
+    for (const double value : {point.lower, point.upper, point.median, point.expected}) include(value);
   }
-  if (d.target) include(*d.target);
+  if (const auto* target = std::get_if<double>(&d.target)) include(*target);
+  // As many ticks as fit, two lines apart on a linear axis, a line and a half
+  // on a logarithmic one.
+  const double plotHeight = bottom - top;
   const Axis prices =
-      logarithmic ? LogarithmicAxis(lowestPositive, highest) : LinearAxis(lowest, highest, 5, true);
-  const Axis months = LinearAxis(0, d.months > 0 ? d.months : 1, 6, false);
+      logarithmic
+          ? LogarithmicAxis(lowestPositive, highest,
+                            std::clamp(static_cast<int>(plotHeight / (1.5 * line)) + 1, 2, 9), plotHeight,
+                            line)
+          : LinearAxis(lowest, highest, std::clamp(static_cast<int>(plotHeight / (2 * line)), 1, 5), true);
+  double widestPrice = 0;
+  for (const Tick& tick : prices.ticks) widestPrice = std::max(widestPrice, labeller.WidthOf(tick.text));
+  const double left = line * (kEdgeRoom + kLabelGap) + widestPrice;
+  const double titleWidth = labeller.WidthOf("Precio");
+  if (!(right - left >= 4 * line && bottom - top >= 4 * line &&
+        area.width >= line * kEdgeRoom + titleWidth + kLegendGap * line + legendWidth + line * 1.5)) {
+    return MessageOnly("Agrande la ventana para ver el gráfico", area, labeller);
+  }
+  // As many month ticks as fit four lines apart.
+  const int monthTicks = std::clamp(static_cast<int>((right - left) / (4 * line)), 1, 6);
+  const double horizon = d.inputs.months;
+  const Axis months = LinearAxis(0, horizon > 0 ? horizon : 1, monthTicks, false);
 
+  ChartDrawing drawing;
+  drawing.plot = {left, top, right, bottom};
+  const double thin = kThinPen * area.scale;
+  const double thick = kCurvePen * area.scale;
   const auto x = [&](double value) { return left + months.Fraction(value) * (right - left); };
   const auto y = [&](double value) { return bottom - prices.Fraction(value) * (bottom - top); };
-  for (const auto& [position, text] : prices.ticks) {
-    const double at = bottom - prices.FractionOfPosition(position) * (bottom - top);
-    drawing.shapes.push_back({Ink::Grid, false, {{left, at}, {right, at}}});
-    drawing.labels.push_back({text, {left - line * 0.4, at}, Align::End, Align::Middle});
+  for (const Tick& tick : prices.ticks) {
+    const double at = bottom - prices.FractionOfPosition(tick.position) * (bottom - top);
+    drawing.shapes.push_back({Ink::Grid, ShapeKind::Line, thin, {{left, at}, {right, at}}});
+    drawing.labels.push_back(
+        labeller.Place(tick.text, {left - line * kLabelGap, at}, Align::End, Align::Middle));
   }
-  for (const auto& [value, text] : months.ticks) {
-    drawing.shapes.push_back({Ink::Grid, false, {{x(value), top}, {x(value), bottom}}});
-    drawing.labels.push_back({text, {x(value), bottom + line * 0.3}, Align::Middle, Align::Start});
+  for (const Tick& tick : months.ticks) {
+    const double at = x(tick.position);
+    drawing.shapes.push_back({Ink::Grid, ShapeKind::Line, thin, {{at, top}, {at, bottom}}});
+    drawing.labels.push_back(
+        labeller.Place(tick.text, {at, bottom + line * kLabelGap}, Align::Middle, Align::Start));
   }
 
-  Shape band{Ink::Band, true, {}};
-  Shape median{Ink::Median, false, {}};
-  Shape expected{Ink::Expected, false, {}};
-  for (std::size_t i = 0; i < curves->months.size(); ++i) {
-    band.points.push_back({x(curves->months[i]), y(curves->upper[i])});
-    median.points.push_back({x(curves->months[i]), y(curves->median[i])});
-    expected.points.push_back({x(curves->months[i]), y(curves->expected[i])});
+  Shape band{Ink::Band, ShapeKind::Area, 0, {}};
+  Shape median{Ink::Median, ShapeKind::Line, thick, {}};
+  Shape expected{Ink::Expected, ShapeKind::Line, thick, {}};
+  for (std::size_t i = 0; i < path->points.size(); ++i) {
+    const double at = x(path->months[i]);
+    band.points.push_back({at, y(path->points[i].upper)});
+    median.points.push_back({at, y(path->points[i].median)});
+    expected.points.push_back({at, y(path->points[i].expected)});
   }
-  for (std::size_t i = curves->months.size(); i-- > 0;) {
-    band.points.push_back({x(curves->months[i]), y(curves->lower[i])});
+  for (std::size_t i = path->points.size(); i-- > 0;) {
+    band.points.push_back({x(path->months[i]), y(path->points[i].lower)});
   }
   drawing.shapes.push_back(std::move(band));
   drawing.shapes.push_back(std::move(median));
   drawing.shapes.push_back(std::move(expected));
-  if (d.target) drawing.shapes.push_back({Ink::Target, false, {{left, y(*d.target)}, {right, y(*d.target)}}});
-  drawing.shapes.push_back({Ink::Start, false, {{x(0), y(d.price)}}});
-  drawing.shapes.push_back({Ink::Axis, false, {{left, top}, {left, bottom}, {right, bottom}}});
+  if (const auto* target = std::get_if<double>(&d.target)) {
+    drawing.shapes.push_back(
+        {Ink::Target, ShapeKind::Line, thick, {{left, y(*target)}, {right, y(*target)}}});
+  }
+  drawing.shapes.push_back({Ink::Start, ShapeKind::Dot, kStartDot * area.scale, {{x(0), y(d.inputs.price)}}});
+  drawing.shapes.push_back(
+      {Ink::Axis, ShapeKind::Line, thin, {{left, top}, {left, bottom}, {right, bottom}}});
 
   drawing.labels.push_back(
-      {"Meses", {(left + right) / 2, area.height - line * 0.3}, Align::Middle, Align::End});
-  drawing.labels.push_back({"Precio", {line * 0.5, top - line * 0.6}, Align::Start, Align::End});
-  // The legend, right-aligned above the chart, each entry in its own ink; a
-  // character is taken as 0.6 lines wide.
-  std::vector<std::pair<std::string, Ink>> legend = {
-      {"Banda", Ink::Band}, {"Mediana", Ink::Median}, {"Precio esperado", Ink::Expected}};
-  if (d.target) legend.emplace_back("Objetivo", Ink::Target);
+      labeller.Place("Meses", {(left + right) / 2, area.height - line * 0.3}, Align::Middle, Align::End));
+  const double titleRow = top - line * 0.6;
+  drawing.labels.push_back(labeller.Place("Precio", {line * kEdgeRoom, titleRow}, Align::Start, Align::End));
+  // The legend, right-aligned above the plot, each entry in its own ink (the
+  // band's, too light for text, in the median's).
   double end = right;
   for (auto entry = legend.rbegin(); entry != legend.rend(); ++entry) {
-    drawing.labels.push_back({entry->first,
-                              {end, top - line * 0.6},
-                              Align::End,
-                              Align::End,
-                              entry->second == Ink::Band ? Ink::Median : entry->second});
-    end -= (static_cast<double>(entry->first.size()) + 2) * 0.6 * line;
+    const Ink ink = entry->second == Ink::Band ? Ink::Median : entry->second;
+    drawing.labels.push_back(labeller.Place(entry->first, {end, titleRow}, Align::End, Align::End, ink));
+    end -= labeller.WidthOf(entry->first) + kLegendGap * line;
   }
   return drawing;
 }

@@ -1,22 +1,22 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // What the price distribution window shows, computed once for both painters:
-// the figures at the horizon as texts, the message that stands in place of
-// the chart when there is none, and the chart itself as shapes and labels in
-// pixels. A painter only draws what it is given.
+// the figures at the horizon as texts, the chart's description for screen
+// readers, the message that stands in place of the chart when there is none,
+// and the chart itself resolved to what a painter draws as it is given:
+// shapes with their pen widths and dot radii, and labels by their top-left
+// corners, in pixels.
 #pragma once
 
 #include <cstdint>
-#include <optional>
+#include <functional>
 #include <string>
 #include <string_view>
+#include <variant>
 #include <vector>
 
 #include "price_distribution.h"
 
 namespace cotalia {
-
-inline constexpr std::string_view kDistributionTitle = "Distribución del precio";
-inline constexpr std::string_view kDefaultLevel = "95";
 
 struct Figure {
   std::string label;
@@ -24,12 +24,17 @@ struct Figure {
 };
 
 struct DistributionView {
-  std::string message;  // in place of the chart; empty where there is one
-  std::vector<Figure> figures;
-  std::optional<PriceDistribution> distribution;  // what the chart is drawn from
+  // What the chart is drawn from, or the message that stands in its place.
+  std::variant<PriceDistribution, std::string> chart;
+  std::vector<Figure> figures;  // none where there is a message
+  std::string description;      // the chart in words: the message, or its figures at the horizon
 };
 
 DistributionView ViewOf(const DistributionRequest& request);
+
+// The figures one to a line, "label: text", each line ended by lineEnd
+// ("\r\n" in a Windows box, "\n" elsewhere) but the last.
+std::string FiguresText(const DistributionView& view, std::string_view lineEnd);
 
 // A probability as a percentage to four significant digits, point as the
 // separator: "18.09 %", "100.0 %", "1.206E-111 %".
@@ -51,38 +56,57 @@ struct Point {
   double y;  // pixels from its top
 };
 
-// A filled polygon, a line through the points, or a dot where there is only
-// one point.
+enum class ShapeKind : std::uint8_t {
+  Area,  // a filled polygon
+  Line,  // a line through the points, `size` pixels wide
+  Dot,   // a disc of radius `size` pixels about the one point
+};
+
 struct Shape {
   Ink ink;
-  bool filled;
+  ShapeKind kind;
+  double size;
   std::vector<Point> points;
 };
 
-enum class Align : std::uint8_t { Start, Middle, End };
-
-// Text placed by the point it is aligned to, horizontally and vertically.
+// A text one line high, `width` pixels wide, drawn from its top-left corner.
 struct Label {
   std::string text;
-  Point at;
-  Align horizontal;
-  Align vertical;
+  Point topLeft;
+  double width;
   Ink ink = Ink::Text;
 };
 
-struct ChartDrawing {
-  std::vector<Shape> shapes;  // in drawing order
-  std::vector<Label> labels;
+// Where the plot stands inside the area: the curves lie within it, the tick
+// labels to its left and below it, the legend above it.
+struct PlotBox {
+  double left;
+  double top;
+  double right;
+  double bottom;
 };
 
-// The chart for an area of width by height pixels, with text lineHeight
-// pixels high; a message where the view has no chart, or where the area is
-// too small to hold one.
+struct ChartDrawing {
+  std::vector<Shape> shapes;  // in drawing order, below the labels
+  std::vector<Label> labels;
+  PlotBox plot{};  // all 0 where the drawing is a message
+};
+
+// The chart's area, and the painter's text: lineHeight pixels high, and
+// `scale` pixels to a pixel at 96 dots per inch (for pens and dots).
 struct ChartArea {
   double width;
   double height;
   double lineHeight;
+  double scale = 1;
 };
-ChartDrawing DrawChart(const DistributionView& view, const ChartArea& area, bool logarithmic);
+
+// The painter's measure of a text's width in pixels, in its font.
+using TextWidth = std::function<double(std::string_view)>;
+
+// The chart for the area; a message where the view has no chart, or where the
+// area is too small to hold one.
+ChartDrawing DrawChart(const DistributionView& view, const ChartArea& area, const TextWidth& textWidth,
+                       bool logarithmic);
 
 }  // namespace cotalia

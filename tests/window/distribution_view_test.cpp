@@ -4,9 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
+
+#include "distribution_description.h"
+#include "numeric_runtime.h"
+#include "scenarios.h"
 
 namespace cotalia {
 namespace {
@@ -45,17 +50,62 @@ TEST(ViewOf, AMessageNamesTheInput) {
       {{{"100", "10", "20", "-3"}, "95", ""}, "Tiempo: escriba un número de meses no negativo"},
       {{{"100", "10", "20", "1E400"}, "95", ""}, "Tiempo: el número excede el rango de los números"},
       {{kWorked, "100", ""}, "Nivel de confianza: escriba un número entre 50 y 99.9999"},
+      {{kWorked, "95 %", ""}, "Nivel de confianza: escriba un número"},
       {{{"100", "1E5", "20", "12"}, "95", ""},
        "Rendimiento, Volatilidad y Tiempo dan un resultado que excede el rango de los números"},
   };
   for (const auto& c : cases) {
     const DistributionView view = ViewOf(c.request);
-    EXPECT_EQ(view.message, c.message);
-    EXPECT_FALSE(view.distribution.has_value()) << c.message;
+    ASSERT_TRUE(std::holds_alternative<std::string>(view.chart)) << c.message;
+    EXPECT_EQ(std::get<std::string>(view.chart), c.message);
+    EXPECT_EQ(view.description, c.message);
+    EXPECT_TRUE(view.figures.empty()) << c.message;
   }
   const DistributionView badTarget = ViewOf({kWorked, "95", "-1"});
-  ASSERT_TRUE(badTarget.distribution.has_value());
+  ASSERT_TRUE(std::holds_alternative<PriceDistribution>(badTarget.chart));
   EXPECT_EQ(TextsOf(badTarget).back(), "Precio objetivo = Precio objetivo: escriba un número mayor que cero");
+}
+
+// What a screen reader says of the chart, and the figures' box, line by line.
+TEST(ViewOf, DescribesTheChartInWords) {
+  const struct {
+    DistributionRequest request;
+    const char* description;
+  } cases[] = {
+      {{kWorked, "99", "130"},
+       "Banda del 99 % de los precios a 12 meses: de 64.7157320203497 a 181.333168049895, con mediana "
+       "108.328706767496. Probabilidad de acabar por encima de 130: 18.09 %; por debajo: 81.91 %."},
+      {{kWorked, "95", ""},
+       "Banda del 95 % de los precios a 12 meses: de 73.1981528228311 a 160.319738372657, con mediana "
+       "108.328706767496."},
+      {{kWorked, "95", "abc"},
+       "Banda del 95 % de los precios a 12 meses: de 73.1981528228311 a 160.319738372657, con mediana "
+       "108.328706767496. Precio objetivo: escriba un número mayor que cero."},
+  };
+  for (const auto& c : cases) EXPECT_EQ(ViewOf(c.request).description, c.description);
+  const DistributionView view = ViewOf({kWorked, "99", "130"});
+  const std::string lines = FiguresText(view, "\n");
+  EXPECT_EQ(lines.substr(0, lines.find("\nPrecio Maximo")),
+            "z: 2.5758293035489\nPrecio Minimo: 64.7157320203497");
+  EXPECT_EQ(lines.substr(lines.rfind('\n') + 1), "Por debajo de 130: 81.91 %");
+  EXPECT_EQ(FiguresText(view, "\r\n").find("\n"), FiguresText(view, "\r\n").find("\r\n") + 1);
+  EXPECT_EQ(FiguresText(ViewOf({{"0", "10", "20", "12"}, "95", ""}), "\n"), "");
+}
+
+// The window's shared scenario, played on the view alone: what each box's
+// text gives the figures and the chart's description.
+TEST(ViewOf, PlaysTheDistributionScenario) {
+  std::string price(scenarios::kDistributionInputs[0]);
+  std::string level(kDefaultLevel);
+  std::string target;
+  for (const scenarios::DistributionStep& step : scenarios::kDistributionSteps) {
+    using Box = scenarios::DistributionStep::Box;
+    (step.box == Box::Price ? price : step.box == Box::Level ? level : target) = step.text;
+    const auto& in = scenarios::kDistributionInputs;
+    const DistributionView view = ViewOf({{price, in[1], in[2], in[3]}, level, target});
+    EXPECT_EQ(FiguresText(view, "\n"), step.figures) << step.text;
+    EXPECT_EQ(view.description, step.description) << step.text;
+  }
 }
 
 TEST(PercentText, FourSignificantDigits) {
@@ -73,6 +123,79 @@ TEST(PercentText, FourSignificantDigits) {
   for (const auto& c : cases) EXPECT_EQ(PercentText(c.probability), c.text) << c.probability;
 }
 
+// Every row of the window's table is what its name says, and each box is
+// named by the label just before it.
+TEST(DistributionDescription, NamesEachInputAfterItsLabel) {
+  const struct {
+    DistributionControl control;
+    const char* name;
+    ControlRole role;
+  } rows[] = {{DistributionControl::Level, "level", ControlRole::TextBox},
+              {DistributionControl::Target, "target", ControlRole::TextBox},
+              {DistributionControl::PriceAxis, "priceAxis", ControlRole::Choice},
+              {DistributionControl::Chart, "chart", ControlRole::Chart},
+              {DistributionControl::Figures, "figures", ControlRole::ReadOnlyText}};
+  for (const auto& row : rows) {
+    const WindowControl& control = ControlOf(row.control);
+    EXPECT_EQ(control.name, row.name);
+    EXPECT_EQ(control.role, row.role) << row.name;
+    EXPECT_FALSE(control.accessibleName.empty()) << row.name;
+  }
+  for (std::size_t i = 1; i < kDistributionControls.size(); ++i) {
+    const WindowControl& label = kDistributionControls[i - 1];
+    if (label.role != ControlRole::Label) continue;
+    std::string caption(label.caption);
+    caption.erase(std::remove(caption.begin(), caption.end(), '&'), caption.end());
+    EXPECT_EQ(kDistributionControls[i].accessibleName, caption) << label.name;
+  }
+  EXPECT_EQ(ControlOf(DistributionControl::Level).caption, kDefaultLevel);
+  EXPECT_EQ(ControlOf(DistributionControl::PriceAxis).choices.size(), 2u);
+}
+
+// At the window's size nothing overlaps, and the chart and the figures grow
+// with the window while the inputs keep their places.
+TEST(DistributionDescription, PlacesDoNotOverlapAndTheChartGrows) {
+  const auto overlap = [](const Rectangle& a, const Rectangle& b) {
+    return a.left < b.left + b.width && b.left < a.left + a.width && a.top < b.top + b.height &&
+           b.top < a.top + a.height;
+  };
+  const int width = kDistributionWindow.width;
+  const int height = kDistributionWindow.height;
+  for (std::size_t i = 0; i < kDistributionControls.size(); ++i) {
+    const Rectangle a = RectangleOf(kDistributionControls[i].place, width, height);
+    EXPECT_GT(a.width, 0) << kDistributionControls[i].name;
+    EXPECT_GT(a.height, 0) << kDistributionControls[i].name;
+    EXPECT_LE(a.left + a.width, width) << kDistributionControls[i].name;
+    EXPECT_LE(a.top + a.height, height) << kDistributionControls[i].name;
+    for (std::size_t j = i + 1; j < kDistributionControls.size(); ++j) {
+      EXPECT_FALSE(overlap(a, RectangleOf(kDistributionControls[j].place, width, height)))
+          << kDistributionControls[i].name << " and " << kDistributionControls[j].name;
+    }
+  }
+  const Place chart = ControlOf(DistributionControl::Chart).place;
+  const Rectangle small = RectangleOf(chart, width, height);
+  const Rectangle large = RectangleOf(chart, width + 100, height + 50);
+  EXPECT_EQ(large.width, small.width + 100);
+  EXPECT_EQ(large.height, small.height + 50);
+  EXPECT_EQ(large.left, small.left);
+  const Place level = ControlOf(DistributionControl::Level).place;
+  EXPECT_EQ(RectangleOf(level, width + 100, height + 50).left, RectangleOf(level, width, height).left);
+  EXPECT_EQ(RectangleOf(chart, 10, 10).width, 0);
+}
+
+// A text's width as an average face gives it: 0.6 of the line a character.
+double Width(std::string_view text, double line) {
+  const auto characters = std::count_if(
+      text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; });
+  return 0.6 * line * static_cast<double>(characters);
+}
+
+ChartDrawing Draw(const DistributionRequest& request, bool logarithmic, ChartArea area = {640, 400, 16}) {
+  return DrawChart(
+      ViewOf(request), area, [&area](std::string_view text) { return Width(text, area.lineHeight); },
+      logarithmic);
+}
+
 const Shape* ShapeOf(const ChartDrawing& drawing, Ink ink) {
   for (const Shape& shape : drawing.shapes) {
     if (shape.ink == ink) return &shape;
@@ -80,40 +203,78 @@ const Shape* ShapeOf(const ChartDrawing& drawing, Ink ink) {
   return nullptr;
 }
 
-// The degenerate and the extreme inputs still give a chart: every point
-// finite and inside the area, the band around the median.
-TEST(DrawChart, EveryPointInsideTheArea) {
-  const struct {
-    const char* name;
-    DistributionRequest request;
-    bool logarithmic;
-    std::size_t bandPoints;
-  } cases[] = {
-      {"WorkedExample", {kWorked, "95", "130"}, false, 130},
-      {"WorkedExampleLogarithmic", {kWorked, "99", "130"}, true, 130},
-      {"NoVolatilityBandIsALine", {{"100", "10", "0", "12"}, "95", ""}, false, 130},
-      {"NoHorizonIsAPoint", {{"100", "10", "20", "0"}, "95", ""}, false, 2},
-      {"ManyDecades", {{"100", "10", "150", "360"}, "99.9999", ""}, true, 130},
-      {"ManyDecadesLinear", {{"100", "10", "150", "360"}, "99.9999", ""}, false, 130},
-      {"TargetFarAboveTheBand", {kWorked, "95", "1E300"}, true, 130},
-      {"TargetFarBelowTheBand", {kWorked, "95", "1E-300"}, false, 130},
-      {"TinyPrice", {{"4.9E-324", "0", "0", "0"}, "95", ""}, false, 2},
-      {"LargePrice", {{"1E150", "0", "0", "12"}, "95", ""}, true, 130},
-      {"LargePriceLinear", {{"1E100", "10", "40", "1200"}, "95", ""}, false, 130},
-  };
+std::vector<std::string> LabelTexts(const ChartDrawing& drawing) {
+  std::vector<std::string> texts;
+  for (const Label& label : drawing.labels) texts.push_back(label.text);
+  return texts;
+}
+
+bool Has(const std::vector<std::string>& texts, std::string_view text) {
+  return std::find(texts.begin(), texts.end(), text) != texts.end();
+}
+
+// Two labels on different lines, or side by side with at least a quarter
+// of a line between them, as words are.
+bool Apart(const Label& a, const Label& b, double line) {
+  const double gap = line / 4;
+  return a.topLeft.x + a.width + gap <= b.topLeft.x || b.topLeft.x + b.width + gap <= a.topLeft.x ||
+         a.topLeft.y + line <= b.topLeft.y || b.topLeft.y + line <= a.topLeft.y;
+}
+
+struct ChartCase {
+  const char* name;
+  DistributionRequest request;
+  bool logarithmic;
+  std::size_t bandPoints;
+};
+
+const ChartCase kCharts[] = {
+    {"WorkedExample", {kWorked, "95", "130"}, false, 130},
+    {"WorkedExampleLogarithmic", {kWorked, "99", "130"}, true, 130},
+    {"NoVolatilityBandIsALine", {{"100", "10", "0", "12"}, "95", ""}, false, 130},
+    {"NoHorizonIsAPoint", {{"100", "10", "20", "0"}, "95", ""}, false, 2},
+    {"HalfAMonth", {{"100", "10", "20", "0.5"}, "95", ""}, false, 130},
+    {"ManyDecades", {{"100", "10", "150", "360"}, "99.9999", ""}, true, 130},
+    {"ManyDecadesLinear", {{"100", "10", "150", "360"}, "99.9999", ""}, false, 130},
+    {"TargetFarAboveTheBand", {kWorked, "95", "1E300"}, true, 130},
+    {"TargetFarBelowTheBand", {kWorked, "95", "1E-300"}, false, 130},
+    {"TinyPrice", {{"4.9E-324", "0", "0", "0"}, "95", ""}, false, 2},
+    {"LargePrice", {{"1E150", "0", "0", "12"}, "95", ""}, true, 130},
+    {"LargePriceLinear", {{"1E100", "10", "40", "1200"}, "95", ""}, false, 130},
+};
+
+// The degenerate and the extreme inputs still give a chart: every point of
+// every curve within the plot, every label within the area and clear of the
+// plot's lines and of every other label, the band around the median.
+TEST(DrawChart, CurvesInsideThePlotLabelsApart) {
   const ChartArea area{640, 400, 16};
-  for (const auto& c : cases) {
+  for (const ChartCase& c : kCharts) {
     SCOPED_TRACE(c.name);
-    const DistributionView view = ViewOf(c.request);
-    ASSERT_TRUE(view.distribution.has_value()) << view.message;
-    const ChartDrawing drawing = DrawChart(view, area, c.logarithmic);
+    const ChartDrawing drawing = Draw(c.request, c.logarithmic, area);
+    const PlotBox& plot = drawing.plot;
+    ASSERT_GT(plot.right, plot.left);
     const Shape* band = ShapeOf(drawing, Ink::Band);
     ASSERT_NE(band, nullptr);
     EXPECT_EQ(band->points.size(), c.bandPoints);
     for (const Shape& shape : drawing.shapes) {
       for (const Point& point : shape.points) {
-        ASSERT_TRUE(point.x >= 0 && point.x <= area.width && point.y >= 0 && point.y <= area.height)
+        ASSERT_TRUE(point.x >= plot.left && point.x <= plot.right && point.y >= plot.top &&
+                    point.y <= plot.bottom)
             << static_cast<int>(shape.ink) << " at " << point.x << ", " << point.y;
+      }
+    }
+    for (std::size_t i = 0; i < drawing.labels.size(); ++i) {
+      const Label& a = drawing.labels[i];
+      EXPECT_TRUE(a.topLeft.x >= 0 && a.topLeft.x + a.width <= area.width && a.topLeft.y >= 0 &&
+                  a.topLeft.y + area.lineHeight <= area.height)
+          << a.text << " at " << a.topLeft.x << ", " << a.topLeft.y;
+      // Clear of the plot: left of it, below it or above it.
+      EXPECT_TRUE(a.topLeft.x + a.width <= plot.left || a.topLeft.y >= plot.bottom ||
+                  a.topLeft.y + area.lineHeight <= plot.top)
+          << a.text << " over the plot";
+      for (std::size_t j = i + 1; j < drawing.labels.size(); ++j) {
+        const Label& b = drawing.labels[j];
+        EXPECT_TRUE(Apart(a, b, area.lineHeight)) << a.text << " over " << b.text;
       }
     }
     const Shape* median = ShapeOf(drawing, Ink::Median);
@@ -122,35 +283,147 @@ TEST(DrawChart, EveryPointInsideTheArea) {
     // y grows downwards: the band's top edge is above the median, its bottom below.
     EXPECT_LE(band->points[last].y, median->points[last].y);
     EXPECT_GE(band->points[last + 1].y, median->points[last].y);
-    EXPECT_GE(drawing.labels.size(), 5u);
+  }
+}
+
+// The y of a price on the chart, from the grid lines of two ticks: where the
+// drawing says its labels stand.
+struct TickLine {
+  double value;
+  double y;
+};
+
+std::vector<TickLine> PriceTicks(const ChartDrawing& drawing, double line, bool logarithmic) {
+  std::vector<TickLine> ticks;
+  for (const Label& label : drawing.labels) {
+    const bool leftOfPlot = label.topLeft.x + label.width <= drawing.plot.left;
+    if (!leftOfPlot || label.text == "Precio") continue;
+    const double value = ValueOfText(label.text);
+    ticks.push_back({logarithmic ? std::log10(value) : value, label.topLeft.y + line / 2});
+  }
+  std::sort(ticks.begin(), ticks.end(), [](TickLine a, TickLine b) { return a.value < b.value; });
+  return ticks;
+}
+
+// The axes span the plot: the lowest price tick on its bottom edge, the
+// highest on its top, month 0 on its left edge and the horizon on its right;
+// and the curves stand where the ticks say their prices do.
+TEST(DrawChart, PricesStandWhereTheTicksSay) {
+  const ChartArea area{640, 400, 16};
+  for (const bool logarithmic : {false, true}) {
+    SCOPED_TRACE(logarithmic ? "logarithmic" : "linear");
+    const DistributionRequest request{kWorked, "99", "130"};
+    const ChartDrawing drawing = Draw(request, logarithmic, area);
+    const std::vector<TickLine> ticks = PriceTicks(drawing, area.lineHeight, logarithmic);
+    ASSERT_GE(ticks.size(), 3u);
+    EXPECT_DOUBLE_EQ(ticks.front().y, drawing.plot.bottom);
+    EXPECT_DOUBLE_EQ(ticks.back().y, drawing.plot.top);
+    const auto y = [&](double price) {
+      const double position = logarithmic ? std::log10(price) : price;
+      const TickLine& a = ticks.front();
+      const TickLine& b = ticks.back();
+      return a.y + (position - a.value) / (b.value - a.value) * (b.y - a.y);
+    };
+    const PriceDistribution d = std::get<PriceDistribution>(ViewOf(request).chart);
+    const Shape* band = ShapeOf(drawing, Ink::Band);
+    const Shape* median = ShapeOf(drawing, Ink::Median);
+    const Shape* target = ShapeOf(drawing, Ink::Target);
+    const Shape* start = ShapeOf(drawing, Ink::Start);
+    ASSERT_TRUE(band && median && target && start);
+    const std::size_t last = median->points.size() - 1;
+    EXPECT_NEAR(band->points[last].y, y(d.horizon.upper), 1e-9);
+    EXPECT_NEAR(band->points[last + 1].y, y(d.horizon.lower), 1e-9);
+    EXPECT_NEAR(median->points[last].y, y(d.horizon.median), 1e-9);
+    EXPECT_DOUBLE_EQ(median->points[last].x, drawing.plot.right);
+    EXPECT_DOUBLE_EQ(median->points[0].x, drawing.plot.left);
+    ASSERT_EQ(target->points.size(), 2u);
+    EXPECT_NEAR(target->points[0].y, y(130), 1e-9);
+    EXPECT_DOUBLE_EQ(target->points[0].x, drawing.plot.left);
+    EXPECT_DOUBLE_EQ(target->points[1].x, drawing.plot.right);
+    ASSERT_EQ(start->points.size(), 1u);
+    EXPECT_NEAR(start->points[0].y, y(100), 1e-9);
+    EXPECT_DOUBLE_EQ(start->points[0].x, drawing.plot.left);
   }
 }
 
 TEST(DrawChart, AxesHaveRoundTicks) {
-  const DistributionView view = ViewOf({kWorked, "95", ""});
-  std::vector<std::string> linear;
-  for (const Label& label : DrawChart(view, {640, 400, 16}, false).labels) linear.push_back(label.text);
-  for (const char* tick : {"60", "80", "100", "120", "140", "160", "0", "2", "4", "12", "Meses", "Precio"}) {
-    EXPECT_NE(std::find(linear.begin(), linear.end(), tick), linear.end()) << tick;
+  const struct {
+    const char* name;
+    DistributionRequest request;
+    bool logarithmic;
+    std::vector<const char*> ticks;
+  } cases[] = {
+      {"Linear", {kWorked, "95", ""}, false, {"60", "80", "100", "120", "140", "160", "0", "2", "4", "12"}},
+      // Two decades, with room for 2 and 5 times each power of ten.
+      {"NarrowLogarithmic", {kWorked, "99", ""}, true, {"10", "20", "50", "100", "200", "500", "1000"}},
+      // Forty decades at every fifth, 1 among them.
+      {"WideLogarithmic",
+       {{"100", "10", "150", "360"}, "99.9999", ""},
+       true,
+       {"1E-30", "1E-25", "1E-20", "1E-15", "1E-10", "0.00001", "1", "100000", "10000000000"}},
+  };
+  for (const auto& c : cases) {
+    const std::vector<std::string> texts = LabelTexts(Draw(c.request, c.logarithmic));
+    for (const char* tick : c.ticks) EXPECT_TRUE(Has(texts, tick)) << c.name << ": " << tick;
+    EXPECT_TRUE(Has(texts, "Meses") && Has(texts, "Precio")) << c.name;
   }
-  std::vector<std::string> logarithmic;
-  for (const Label& label :
-       DrawChart(ViewOf({{"100", "10", "150", "360"}, "99.9999", ""}), {640, 400, 16}, true).labels) {
-    logarithmic.push_back(label.text);
+  const std::vector<std::string> wide = LabelTexts(Draw(cases[2].request, true));
+  EXPECT_FALSE(Has(wide, "1E-29") || Has(wide, "2E-30") || Has(wide, "10")) << "only every fifth decade";
+}
+
+// The legend names what is drawn, the target only where there is one; pens
+// and dots grow with the painter's scale.
+TEST(DrawChart, LegendAndPens) {
+  const std::vector<std::string> withTarget = LabelTexts(Draw({kWorked, "95", "130"}, false));
+  for (const char* entry : {"Banda", "Mediana", "Precio esperado", "Objetivo"}) {
+    EXPECT_TRUE(Has(withTarget, entry)) << entry;
   }
-  for (const char* tick : {"1E-30", "1", "100000", "Meses"}) {
-    EXPECT_NE(std::find(logarithmic.begin(), logarithmic.end(), tick), logarithmic.end()) << tick;
+  const ChartDrawing noTarget = Draw({kWorked, "95", ""}, false);
+  EXPECT_FALSE(Has(LabelTexts(noTarget), "Objetivo"));
+  EXPECT_EQ(ShapeOf(noTarget, Ink::Target), nullptr);
+  for (const double scale : {1.0, 2.0}) {
+    const ChartDrawing drawing = Draw({kWorked, "95", "130"}, false, {1280, 800, 32, scale});
+    EXPECT_EQ(ShapeOf(drawing, Ink::Grid)->size, scale);
+    EXPECT_EQ(ShapeOf(drawing, Ink::Axis)->size, scale);
+    EXPECT_EQ(ShapeOf(drawing, Ink::Median)->size, 2 * scale);
+    EXPECT_EQ(ShapeOf(drawing, Ink::Target)->size, 2 * scale);
+    EXPECT_EQ(ShapeOf(drawing, Ink::Start)->size, 4 * scale);
+    EXPECT_EQ(ShapeOf(drawing, Ink::Start)->kind, ShapeKind::Dot);
+    EXPECT_EQ(ShapeOf(drawing, Ink::Band)->kind, ShapeKind::Area);
+  }
+}
+
+// However small the area, labels never pile up: fewer ticks, or a message.
+TEST(DrawChart, SmallAreasKeepLabelsApart) {
+  for (const double width : {200.0, 330.0, 480.0}) {
+    for (const double height : {130.0, 200.0}) {
+      for (const bool logarithmic : {false, true}) {
+        const ChartDrawing drawing = Draw({kWorked, "99", "130"}, logarithmic, {width, height, 16});
+        for (std::size_t i = 0; i < drawing.labels.size(); ++i) {
+          for (std::size_t j = i + 1; j < drawing.labels.size(); ++j) {
+            const Label& a = drawing.labels[i];
+            const Label& b = drawing.labels[j];
+            EXPECT_TRUE(Apart(a, b, 16)) << width << "x" << height << ": " << a.text << " over " << b.text;
+          }
+        }
+      }
+    }
   }
 }
 
 TEST(DrawChart, AMessageInPlaceOfTheChart) {
-  const ChartDrawing drawing = DrawChart(ViewOf({{"0", "10", "20", "12"}, "95", ""}), {640, 400, 16}, false);
+  const ChartDrawing drawing = Draw({{"0", "10", "20", "12"}, "95", ""}, false);
   EXPECT_TRUE(drawing.shapes.empty());
   ASSERT_EQ(drawing.labels.size(), 1u);
   EXPECT_EQ(drawing.labels[0].text, "Valor Actual: escriba un número mayor que cero");
-  const ChartDrawing small = DrawChart(ViewOf({kWorked, "95", ""}), {60, 40, 16}, false);
-  EXPECT_TRUE(small.shapes.empty());
-  EXPECT_EQ(small.labels.at(0).text, "Agrande la ventana para ver el gráfico");
+  // Centred in the area.
+  EXPECT_DOUBLE_EQ(drawing.labels[0].topLeft.x + drawing.labels[0].width / 2, 320);
+  EXPECT_DOUBLE_EQ(drawing.labels[0].topLeft.y, 200 - 8);
+  for (const ChartArea small : {ChartArea{60, 40, 16}, ChartArea{250, 400, 16}, ChartArea{640, 100, 16}}) {
+    const ChartDrawing tooSmall = Draw({kWorked, "95", "130"}, false, small);
+    EXPECT_TRUE(tooSmall.shapes.empty()) << small.width << "x" << small.height;
+    EXPECT_EQ(tooSmall.labels.at(0).text, "Agrande la ventana para ver el gráfico");
+  }
 }
 
 }  // namespace

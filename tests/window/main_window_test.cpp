@@ -5,17 +5,25 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
+#include <QComboBox>
+#include <QFontMetricsF>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QTimer>
 #include <QtTest>
+#include <algorithm>
+#include <cmath>
 #include <memory>
+#include <vector>
 
+#include "distribution_window.h"
 #include "window_description.h"
 #include "window_scenarios.h"
 
@@ -75,6 +83,18 @@ class MainWindowTest : public QObject {
   QString textOf(const QString& box) { return control<QLineEdit>(box)->text(); }
 
   QMenuBar* menuBar() { return window_->findChild<QMenuBar*>(); }
+
+  // The distribution window after the shared worked example, opened with
+  // its shortcut.
+  cotalia::DistributionWindow* openDistribution() {
+    for (std::size_t i = 0; i < scenarios::kDistributionInputs.size(); ++i) {
+      type(QStringLiteral("Text%1").arg(i + 1), QStringOf(scenarios::kDistributionInputs[i]));
+    }
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_D, Qt::ControlModifier);
+    auto* distribution = window_->findChild<cotalia::DistributionWindow*>(QStringLiteral("distribution"));
+    if (distribution == nullptr || !distribution->isVisible()) qFatal("Ctrl+D opened no distribution window");
+    return distribution;
+  }
 
   QAction* menuItem(const QString& text) {
     for (QAction* menuAction : menuBar()->actions()) {
@@ -241,41 +261,154 @@ class MainWindowTest : public QObject {
     QTRY_VERIFY(window_->findChildren<QMessageBox*>().isEmpty());
   }
 
-  // Opens from Ver (Ctrl+D), follows every edit of the four inputs, shows a
-  // message in place of the chart for a bad one, never writes a field, is
-  // one window however often it is asked for, and closes with Esc.
-  void distributionWindowFollowsTheForm() {
-    type("Text1", "100");
-    type("Text2", "10");
-    type("Text3", "20");
-    type("Text4", "12");
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_D, Qt::ControlModifier);
-    auto* distribution = window_->findChild<QWidget*>(QStringLiteral("distribution"));
-    QVERIFY(distribution != nullptr);
-    QVERIFY(distribution->isVisible());
+  // Opens from Ver (Ctrl+D), named for screen readers, plays the shared
+  // scenario (every edit of the form's price or the window's boxes redraws
+  // it, a bad input gives a message in place of the chart), never writes a
+  // field, is one window however often it is asked for, and closes with Esc.
+  void distributionWindowPlaysItsScenario() {
+    cotalia::DistributionWindow* distribution = openDistribution();
     QCOMPARE(distribution->windowTitle(), QStringLiteral("Distribución del precio"));
-    auto* figures = distribution->findChild<QLabel*>(QStringLiteral("figures"));
+    QCOMPARE(distribution->size(),
+             QSize(cotalia::kDistributionWindow.width, cotalia::kDistributionWindow.height));
+    for (const cotalia::WindowControl& row : cotalia::kDistributionControls) {
+      QWidget* widget = distribution->findChild<QWidget*>(QStringOf(row.name));
+      QVERIFY2(widget != nullptr, row.name.data());
+      const cotalia::Rectangle place =
+          cotalia::RectangleOf(row.place, distribution->width(), distribution->height());
+      QCOMPARE(widget->geometry(), QRect(place.left, place.top, place.width, place.height));
+      if (!row.accessibleName.empty()) QCOMPARE(AnnouncedNameOf(widget), QStringOf(row.accessibleName));
+    }
+    auto* figures = distribution->findChild<QPlainTextEdit*>(QStringLiteral("figures"));
     auto* chart = distribution->findChild<QWidget*>(QStringLiteral("chart"));
-    QVERIFY(figures->text().contains(QStringLiteral("Precio Minimo: 73.1981528228311")));
-    QVERIFY(figures->text().contains(QStringLiteral("Precio Maximo: 160.319738372657")));
-
-    type("Text1", "0");
-    QCOMPARE(chart->accessibleDescription(),
-             QStringLiteral("Valor Actual: escriba un número mayor que cero"));
-    QVERIFY(figures->text().isEmpty());
-    type("Text1", "100");
-    QVERIFY(chart->accessibleDescription().isEmpty());
-
-    distribution->findChild<QLineEdit*>(QStringLiteral("level"))->setText(QStringLiteral("99"));
-    distribution->findChild<QLineEdit*>(QStringLiteral("target"))->setText(QStringLiteral("130"));
-    QVERIFY(figures->text().contains(QStringLiteral("z: 2.5758293035489")));
-    QVERIFY(figures->text().contains(QStringLiteral("Por encima de 130: 18.09 %")));
+    for (const scenarios::DistributionStep& step : scenarios::kDistributionSteps) {
+      const QString text = QStringOf(step.text);
+      switch (step.box) {
+        case scenarios::DistributionStep::Box::Price:
+          type("Text1", text);
+          break;
+        case scenarios::DistributionStep::Box::Level:
+          distribution->findChild<QLineEdit*>(QStringLiteral("level"))->setText(text);
+          break;
+        case scenarios::DistributionStep::Box::Target:
+          distribution->findChild<QLineEdit*>(QStringLiteral("target"))->setText(text);
+          break;
+      }
+      QCOMPARE(figures->toPlainText(), QStringOf(step.figures));
+      QCOMPARE(chart->accessibleDescription(), QStringOf(step.description));
+    }
     for (int i = 5; i <= 10; ++i) QCOMPARE(textOf(QStringLiteral("Text%1").arg(i)), QStringLiteral(" "));
 
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_D, Qt::ControlModifier);
     QCOMPARE(window_->findChildren<QWidget*>(QStringLiteral("distribution")).size(), 1);
     QTest::keyClick(distribution->findChild<QLineEdit*>(QStringLiteral("target")), Qt::Key_Escape);
     QVERIFY(!distribution->isVisible());
+  }
+
+  // What the chart paints is what the drawing says: the band's and the
+  // median's colours where their shapes lie, nothing but the background
+  // outside the plot and the labels, and no label over another in the
+  // window's own font.
+  void distributionChartPaintsItsDrawing_data() {
+    QTest::addColumn<bool>("logarithmic");
+    QTest::newRow("linear") << false;
+    QTest::newRow("logarithmic") << true;
+  }
+
+  void distributionChartPaintsItsDrawing() {
+    QFETCH(bool, logarithmic);
+    cotalia::DistributionWindow* distribution = openDistribution();
+    // A wider spread, which parts the median from the expected price.
+    type("Text3", QStringLiteral("60"));
+    distribution->findChild<QLineEdit*>(QStringLiteral("level"))->setText(QStringLiteral("99"));
+    distribution->findChild<QLineEdit*>(QStringLiteral("target"))->setText(QStringLiteral("130"));
+    distribution->findChild<QComboBox*>(QStringLiteral("priceAxis"))->setCurrentIndex(logarithmic ? 1 : 0);
+    auto* chart = distribution->findChild<cotalia::ChartWidget*>(QStringLiteral("chart"));
+    const QImage image = chart->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    QCOMPARE(image.size(), chart->size());
+    const cotalia::ChartDrawing drawing = chart->drawing();
+    QVERIFY(drawing.plot.right > drawing.plot.left);
+    const double line = QFontMetricsF(chart->font()).height();
+    const QColor background = chart->palette().base().color();
+
+    const auto shape = [&drawing](cotalia::Ink ink) -> const cotalia::Shape& {
+      for (const cotalia::Shape& s : drawing.shapes) {
+        if (s.ink == ink) return s;
+      }
+      qFatal("no shape of that ink");
+    };
+    const cotalia::Shape& band = shape(cotalia::Ink::Band);
+    const cotalia::Shape& median = shape(cotalia::Ink::Median);
+    const cotalia::Shape& expected = shape(cotalia::Ink::Expected);
+    const std::size_t samples = median.points.size();
+    // Inside the band, halfway between its upper edge and the median, away
+    // from the grid, the target's line and the expected price's: the band's
+    // colour over the background.
+    const auto nearStraightLine = [&drawing](double x, double y) {
+      for (const cotalia::Shape& s : drawing.shapes) {
+        if (s.ink != cotalia::Ink::Grid && s.ink != cotalia::Ink::Target) continue;
+        const bool vertical = s.points[0].x == s.points[1].x;
+        if (vertical ? std::abs(s.points[0].x - x) < 4 : std::abs(s.points[0].y - y) < 4) return true;
+      }
+      return false;
+    };
+    const cotalia::Colour ink = cotalia::ColourOf(cotalia::Ink::Band);
+    const double alpha = ink.alpha / 255.0;
+    const auto blend = [alpha](int over, int under) { return over * alpha + under * (1 - alpha); };
+    int bandPixels = 0;
+    for (std::size_t i = samples / 2; i < samples - 2; ++i) {
+      const double x = band.points[i].x;
+      const double y = (band.points[i].y + median.points[i].y) / 2;
+      if (median.points[i].y - band.points[i].y < 10 || std::abs(expected.points[i].y - y) < 5 ||
+          nearStraightLine(x, y)) {
+        continue;
+      }
+      const QColor pixel = image.pixelColor(qRound(x), qRound(y));
+      QVERIFY2(std::abs(pixel.red() - blend(ink.red, background.red())) <= 3 &&
+                   std::abs(pixel.green() - blend(ink.green, background.green())) <= 3 &&
+                   std::abs(pixel.blue() - blend(ink.blue, background.blue())) <= 3,
+               qPrintable(QStringLiteral("band at %1, %2 is %3").arg(x).arg(y).arg(pixel.name())));
+      ++bandPixels;
+    }
+    QVERIFY(bandPixels >= 5);
+    // On the median's line, where the expected price's, drawn after it, is
+    // not: its dark blue, not the band's light one.
+    int medianPixels = 0;
+    for (std::size_t i = 4; i < samples - 4; i += 2) {
+      if (std::abs(expected.points[i].y - median.points[i].y) < 3.5) continue;
+      const QColor pixel = image.pixelColor(qRound(median.points[i].x), qRound(median.points[i].y));
+      QVERIFY2(pixel.red() < 110 && pixel.blue() > pixel.red() + 60, qPrintable(pixel.name()));
+      ++medianPixels;
+    }
+    QVERIFY2(medianPixels >= 10, qPrintable(QString::number(medianPixels)));
+
+    // Outside the plot (and the start dot and pens that reach past its
+    // edges) and outside every label: the background only.
+    const QRectF plot(QPointF(drawing.plot.left - 6, drawing.plot.top - 3),
+                      QPointF(drawing.plot.right + 3, drawing.plot.bottom + 3));
+    std::vector<QRectF> labels;
+    for (const cotalia::Label& label : drawing.labels) {
+      labels.emplace_back(label.topLeft.x - 2, label.topLeft.y - 2, label.width + 4, line + 4);
+    }
+    int stray = 0;
+    for (int y = 0; y < image.height(); ++y) {
+      for (int x = 0; x < image.width(); ++x) {
+        const QPointF at(x + 0.5, y + 0.5);
+        if (plot.contains(at) ||
+            std::any_of(labels.begin(), labels.end(), [&](const QRectF& r) { return r.contains(at); })) {
+          continue;
+        }
+        if (image.pixelColor(x, y) != background) ++stray;
+      }
+    }
+    QCOMPARE(stray, 0);
+    for (std::size_t i = 0; i < labels.size(); ++i) {
+      QVERIFY2(QRectF(0, 0, image.width(), image.height()).contains(labels[i].adjusted(2, 2, -2, -2)),
+               drawing.labels[i].text.c_str());
+      for (std::size_t j = i + 1; j < labels.size(); ++j) {
+        QVERIFY2(!labels[i].adjusted(2, 2, -2, -2).intersects(labels[j].adjusted(2, 2, -2, -2)),
+                 (drawing.labels[i].text + " over " + drawing.labels[j].text).c_str());
+      }
+    }
   }
 
   // A result cut off by its box can be read whole in its tooltip.

@@ -1,15 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "distribution_window.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QComboBox>
 #include <QFontMetricsF>
-#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
-#include <QPainterPath>
-#include <QVBoxLayout>
+#include <QPlainTextEdit>
 
 namespace cotalia {
 
@@ -24,122 +24,152 @@ QColor QColorOf(Ink ink) {
   return {colour.red, colour.green, colour.blue, colour.alpha};
 }
 
+// A drop-down list that screen readers announce by its label and then its
+// choice. Qt's own interface for a combo box names it, on Linux, by its
+// current text and leaves the label to a relation that not every reader
+// follows.
+class Choice : public QComboBox {
+ public:
+  using QComboBox::QComboBox;
+};
+
+class ChoiceAccessible : public QAccessibleWidget {
+ public:
+  explicit ChoiceAccessible(QWidget* choice) : QAccessibleWidget(choice, QAccessible::ComboBox) {}
+
+  QString text(QAccessible::Text kind) const override {
+    if (kind == QAccessible::Name) return widget()->accessibleName();
+    if (kind == QAccessible::Value) return static_cast<const QComboBox*>(widget())->currentText();
+    return QAccessibleWidget::text(kind);
+  }
+};
+
+QAccessibleInterface* ChoiceAccessibleFactory(const QString& className, QObject* object) {
+  auto* choice = dynamic_cast<Choice*>(object);
+  if (choice == nullptr || className != QLatin1String("QComboBox")) return nullptr;
+  return new ChoiceAccessible(choice);
+}
+
+QWidget* CreateControl(const WindowControl& control, QWidget* window) {
+  const QString caption = QStringOf(control.caption);
+  QWidget* widget = nullptr;
+  switch (control.role) {
+    case ControlRole::Label: {
+      auto* label = new QLabel(caption, window);
+      label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+      widget = label;
+      break;
+    }
+    case ControlRole::TextBox:
+      widget = new QLineEdit(caption, window);
+      break;
+    case ControlRole::Choice: {
+      static const bool installed = [] {
+        QAccessible::installFactory(ChoiceAccessibleFactory);
+        return true;
+      }();
+      static_cast<void>(installed);
+      auto* choice = new Choice(window);
+      for (const std::string_view item : control.choices) choice->addItem(QStringOf(item));
+      widget = choice;
+      break;
+    }
+    case ControlRole::Chart:
+      widget = new ChartWidget(window);
+      break;
+    case ControlRole::ReadOnlyText: {
+      auto* text = new QPlainTextEdit(window);
+      text->setReadOnly(true);
+      text->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+      text->setLineWrapMode(QPlainTextEdit::NoWrap);
+      widget = text;
+      break;
+    }
+  }
+  widget->setObjectName(QStringOf(control.name));
+  if (!control.accessibleName.empty()) widget->setAccessibleName(QStringOf(control.accessibleName));
+  return widget;
+}
+
 }  // namespace
 
-// Paints the shared drawing as it is given: the chart, or the message in its
-// place.
-class ChartWidget : public QWidget {
- public:
-  explicit ChartWidget(QWidget* parent) : QWidget(parent) {
-    setMinimumSize(320, 200);
-    setAccessibleName(QStringLiteral("Gráfico"));
-  }
+ChartWidget::ChartWidget(QWidget* parent) : QWidget(parent) {}
 
-  void setView(DistributionView view, bool logarithmic) {
-    view_ = std::move(view);
-    logarithmic_ = logarithmic;
-    setAccessibleDescription(QStringOf(view_.message));
-    update();
-  }
+void ChartWidget::setView(DistributionView view, bool logarithmic) {
+  view_ = std::move(view);
+  logarithmic_ = logarithmic;
+  setAccessibleDescription(QStringOf(view_.description));
+  update();
+}
 
-  const DistributionView& view() const { return view_; }
+ChartDrawing ChartWidget::drawing() const {
+  const QFontMetricsF metrics(font());
+  return DrawChart(
+      view_, {width() * 1.0, height() * 1.0, metrics.height()},
+      [&metrics](std::string_view text) { return metrics.horizontalAdvance(QStringOf(text)); }, logarithmic_);
+}
 
- protected:
-  void paintEvent(QPaintEvent*) override {
-    QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.fillRect(rect(), palette().base());
-    const QFontMetricsF metrics(font());
-    const ChartDrawing drawing =
-        DrawChart(view_, {width() * 1.0, height() * 1.0, metrics.height()}, logarithmic_);
-    for (const Shape& shape : drawing.shapes) {
-      QPolygonF points;
-      for (const Point& point : shape.points) points << QPointF(point.x, point.y);
-      const QColor colour = QColorOf(shape.ink);
-      if (shape.filled) {
+void ChartWidget::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  painter.setRenderHint(QPainter::Antialiasing);
+  painter.fillRect(rect(), palette().base());
+  const ChartDrawing chart = drawing();
+  for (const Shape& shape : chart.shapes) {
+    QPolygonF points;
+    for (const Point& point : shape.points) points << QPointF(point.x, point.y);
+    const QColor colour = QColorOf(shape.ink);
+    switch (shape.kind) {
+      case ShapeKind::Area:
         painter.setPen(Qt::NoPen);
         painter.setBrush(colour);
         painter.drawPolygon(points);
-      } else if (points.size() == 1) {
-        painter.setPen(Qt::NoPen);
-        painter.setBrush(colour);
-        painter.drawEllipse(points.front(), 4, 4);
-      } else {
-        const bool thin = shape.ink == Ink::Grid || shape.ink == Ink::Axis;
-        painter.setPen(QPen(colour, thin ? 1 : 2));
+        break;
+      case ShapeKind::Line:
+        painter.setPen(QPen(colour, shape.size));
         painter.setBrush(Qt::NoBrush);
         painter.drawPolyline(points);
-      }
-    }
-    for (const Label& label : drawing.labels) {
-      const QString text = QStringOf(label.text);
-      const double width = metrics.horizontalAdvance(text);
-      const double height = metrics.height();
-      const double left = label.horizontal == Align::Start    ? label.at.x
-                          : label.horizontal == Align::Middle ? label.at.x - width / 2
-                                                              : label.at.x - width;
-      const double top = label.vertical == Align::Start    ? label.at.y
-                         : label.vertical == Align::Middle ? label.at.y - height / 2
-                                                           : label.at.y - height;
-      painter.setPen(QColorOf(label.ink));
-      painter.drawText(QRectF(left, top, width + 1, height), Qt::AlignLeft | Qt::AlignTop, text);
+        break;
+      case ShapeKind::Dot:
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(colour);
+        painter.drawEllipse(points.front(), shape.size, shape.size);
+        break;
     }
   }
-
- private:
-  DistributionView view_;
-  bool logarithmic_ = false;
-};
+  const double line = QFontMetricsF(font()).height();
+  for (const Label& label : chart.labels) {
+    painter.setPen(QColorOf(label.ink));
+    painter.drawText(QRectF(label.topLeft.x, label.topLeft.y, label.width + 1, line),
+                     Qt::AlignLeft | Qt::AlignTop, QStringOf(label.text));
+  }
+}
 
 DistributionWindow::DistributionWindow(FormTexts formTexts, QWidget* owner)
     : QWidget(owner, Qt::Window), formTexts_(std::move(formTexts)) {
   setObjectName(QStringLiteral("distribution"));
-  setWindowTitle(QStringOf(kDistributionTitle));
-  resize(820, 460);
-
-  // Each input with the label that names it, for the mnemonic and for
-  // screen readers.
-  const auto labelled = [this](const QString& caption, QWidget* input, const QString& name) {
-    auto* label = new QLabel(caption, this);
-    label->setBuddy(input);
-    input->setObjectName(name);
-    input->setAccessibleName(QString(caption).remove(QLatin1Char('&')));
-    return label;
-  };
-  level_ = new QLineEdit(QStringOf(kDefaultLevel), this);
-  target_ = new QLineEdit(this);
-  scale_ = new QComboBox(this);
-  scale_->addItems({QStringLiteral("Lineal"), QStringLiteral("Logarítmico")});
-  QLabel* levelLabel = labelled(QStringLiteral("&Nivel de confianza (%)"), level_, QStringLiteral("level"));
-  QLabel* targetLabel = labelled(QStringLiteral("Precio &objetivo"), target_, QStringLiteral("target"));
-  QLabel* scaleLabel = labelled(QStringLiteral("&Eje de precios"), scale_, QStringLiteral("scale"));
-
-  chart_ = new ChartWidget(this);
-  chart_->setObjectName(QStringLiteral("chart"));
-  figures_ = new QLabel(this);
-  figures_->setObjectName(QStringLiteral("figures"));
-  figures_->setTextFormat(Qt::PlainText);
-  figures_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-  figures_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  figures_->setAccessibleName(QStringLiteral("Cifras al horizonte"));
-
-  auto* inputs = new QHBoxLayout;
-  for (QWidget* widget :
-       std::initializer_list<QWidget*>{levelLabel, level_, targetLabel, target_, scaleLabel, scale_}) {
-    inputs->addWidget(widget);
+  setWindowTitle(QStringOf(kDistributionWindow.title));
+  for (std::size_t i = 0; i < kDistributionControls.size(); ++i) {
+    controls_[i] = CreateControl(kDistributionControls[i], this);
+    // A label names the control after it: its mnemonic moves the focus there.
+    if (i > 0 && kDistributionControls[i - 1].role == ControlRole::Label) {
+      static_cast<QLabel*>(controls_[i - 1])->setBuddy(controls_[i]);
+    }
   }
-  inputs->addStretch();
-  auto* body = new QHBoxLayout;
-  body->addWidget(chart_, 1);
-  body->addWidget(figures_);
-  auto* layout = new QVBoxLayout(this);
-  layout->addLayout(inputs);
-  layout->addLayout(body, 1);
+  QWidget* previous = nullptr;
+  for (QWidget* widget : controls_) {
+    if (widget->focusPolicy() == Qt::NoFocus) continue;
+    if (previous != nullptr) setTabOrder(previous, widget);
+    previous = widget;
+  }
+  resize(kDistributionWindow.width, kDistributionWindow.height);
 
-  connect(level_, &QLineEdit::textChanged, this, &DistributionWindow::refresh);
-  connect(target_, &QLineEdit::textChanged, this, &DistributionWindow::refresh);
-  connect(scale_, &QComboBox::currentIndexChanged, this, &DistributionWindow::refresh);
-  level_->setFocus();
+  connect(control<QLineEdit>(DistributionControl::Level), &QLineEdit::textChanged, this,
+          &DistributionWindow::refresh);
+  connect(control<QLineEdit>(DistributionControl::Target), &QLineEdit::textChanged, this,
+          &DistributionWindow::refresh);
+  connect(control<QComboBox>(DistributionControl::PriceAxis), &QComboBox::currentIndexChanged, this,
+          &DistributionWindow::refresh);
+  control<QLineEdit>(DistributionControl::Level)->setFocus();
   refresh();
 }
 
@@ -152,17 +182,22 @@ void DistributionWindow::keyPressEvent(QKeyEvent* event) {
   QWidget::keyPressEvent(event);
 }
 
+void DistributionWindow::resizeEvent(QResizeEvent* event) {
+  for (std::size_t i = 0; i < kDistributionControls.size(); ++i) {
+    const Rectangle place = RectangleOf(kDistributionControls[i].place, width(), height());
+    controls_[i]->setGeometry(place.left, place.top, place.width, place.height);
+  }
+  QWidget::resizeEvent(event);
+}
+
 void DistributionWindow::refresh() {
   const std::array<std::string, 4> texts = formTexts_();
-  const std::string level = level_->text().toStdString();
-  const std::string target = target_->text().toStdString();
+  const std::string level = control<QLineEdit>(DistributionControl::Level)->text().toStdString();
+  const std::string target = control<QLineEdit>(DistributionControl::Target)->text().toStdString();
   DistributionView view = ViewOf({{texts[0], texts[1], texts[2], texts[3]}, level, target});
-  QString figures;
-  for (const Figure& figure : view.figures) {
-    figures += QStringOf(figure.label) + QStringLiteral(": ") + QStringOf(figure.text) + QLatin1Char('\n');
-  }
-  figures_->setText(figures.trimmed());
-  chart_->setView(std::move(view), scale_->currentIndex() == 1);
+  control<QPlainTextEdit>(DistributionControl::Figures)->setPlainText(QStringOf(FiguresText(view, "\n")));
+  control<ChartWidget>(DistributionControl::Chart)
+      ->setView(std::move(view), control<QComboBox>(DistributionControl::PriceAxis)->currentIndex() == 1);
 }
 
 }  // namespace cotalia

@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The price distribution window on Qt Widgets: the level, the target and the
-// price axis as its own inputs, the fan chart painted from the shared
-// drawing, and the figures at the horizon as selectable text. It reads the
-// form's four texts through the function it is given and never writes them.
+// The price distribution window on Qt Widgets, built from its description
+// (distribution_description.h): a widget for each row of the table, placed
+// where the row says, and the chart painted from the shared drawing. It
+// reads the form's four texts through the function it is given and never
+// writes them.
 #pragma once
 
 #include <QWidget>
@@ -10,16 +11,34 @@
 #include <functional>
 #include <string>
 
+#include "distribution_description.h"
 #include "distribution_view.h"
 
 class QComboBox;
 class QKeyEvent;
-class QLabel;
 class QLineEdit;
+class QPlainTextEdit;
+class QResizeEvent;
 
 namespace cotalia {
 
-class ChartWidget;
+// Paints the shared drawing as it is given: the chart, or the message in its
+// place. Screen readers read its description.
+class ChartWidget : public QWidget {
+ public:
+  explicit ChartWidget(QWidget* parent);
+
+  void setView(DistributionView view, bool logarithmic);
+  // What paintEvent draws at the widget's size and in its font.
+  ChartDrawing drawing() const;
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  DistributionView view_;
+  bool logarithmic_ = false;
+};
 
 class DistributionWindow : public QWidget {
   Q_OBJECT
@@ -34,14 +53,16 @@ class DistributionWindow : public QWidget {
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
 
  private:
+  template <typename Widget>
+  Widget* control(DistributionControl which) const {
+    return static_cast<Widget*>(controls_[static_cast<std::size_t>(which)]);
+  }
+
   FormTexts formTexts_;
-  QLineEdit* level_ = nullptr;
-  QLineEdit* target_ = nullptr;
-  QComboBox* scale_ = nullptr;
-  ChartWidget* chart_ = nullptr;
-  QLabel* figures_ = nullptr;
+  std::array<QWidget*, kDistributionControls.size()> controls_{};  // in the order of the table
 };
 
 }  // namespace cotalia

@@ -1,0 +1,74 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// How the program's own windows beyond the form are described, so that the
+// Qt and the Win32 front ends build each of them from one table: its
+// controls in creation order, each with its role, its caption or default
+// text, the name a screen reader announces, and its place. A toolkit's file
+// only creates a widget for each row and puts it where RectangleOf says.
+#pragma once
+
+#include <algorithm>
+#include <span>
+#include <string_view>
+
+namespace cotalia {
+
+enum class ControlRole {
+  Label,         // names the control after it; its caption carries '&' before the mnemonic
+  TextBox,       // a single-line box the user types into; its caption is its default text
+  Choice,        // a drop-down list of `choices`, the first one chosen
+  Chart,         // painted from the shared drawing; described for screen readers
+  ReadOnlyText,  // lines of figures that can be selected, copied and read by a screen reader
+};
+
+// A side of a control in pixels at 96 dots per inch, from the near side of
+// the client area (its left or top) or from the far side (its right or
+// bottom): a control with sides on both grows with the window.
+struct Side {
+  int pixels;
+  bool fromFar = false;
+};
+
+struct Place {
+  Side left;
+  Side top;
+  Side right;
+  Side bottom;
+};
+
+struct Rectangle {
+  int left;
+  int top;
+  int width;
+  int height;
+};
+
+// Where a control stands in a client area of that size, in pixels at 96 dots
+// per inch; never narrower or lower than nothing.
+constexpr Rectangle RectangleOf(const Place& place, int clientWidth, int clientHeight) {
+  const auto at = [](Side side, int extent) { return side.fromFar ? extent - side.pixels : side.pixels; };
+  const int left = at(place.left, clientWidth);
+  const int top = at(place.top, clientHeight);
+  return {left, top, std::max(at(place.right, clientWidth) - left, 0),
+          std::max(at(place.bottom, clientHeight) - top, 0)};
+}
+
+// One row of a window's table. Rows are in creation order, which is the Tab
+// key's order and, on Windows, the z-order: each label stands just before the
+// control it names, which screen readers (through MSAA) name after it.
+struct WindowControl {
+  std::string_view name;  // the object's name, by which tests find it
+  ControlRole role;
+  std::string_view caption;
+  std::string_view accessibleName;  // what a screen reader announces
+  Place place;
+  std::span<const std::string_view> choices = {};
+};
+
+struct WindowDescription {
+  std::string_view title;
+  int width;  // client area, in pixels at 96 dots per inch
+  int height;
+  std::span<const WindowControl> controls;
+};
+
+}  // namespace cotalia
