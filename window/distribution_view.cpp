@@ -271,6 +271,13 @@ Axis LogarithmicAxis(double low, double high, int ticks, double pixels, double l
   return axis;
 }
 
+// The point a fraction of the way from one end to the other, never beyond
+// either end: from + fraction (to - from) can round past `to`.
+double Along(double from, double to, double fraction) {
+  const double at = from + fraction * (to - from);
+  return std::clamp(at, std::min(from, to), std::max(from, to));
+}
+
 enum class Align : std::uint8_t { Start, Middle, End };
 
 // Places a label one line high by the point it is aligned to.
@@ -368,10 +375,10 @@ ChartDrawing DrawChart(const DistributionView& view, const ChartArea& area, cons
   drawing.plot = {left, top, right, bottom};
   const double thin = kThinPen * area.scale;
   const double thick = kCurvePen * area.scale;
-  const auto x = [&](double value) { return left + months.Fraction(value) * (right - left); };
-  const auto y = [&](double value) { return bottom - prices.Fraction(value) * (bottom - top); };
+  const auto x = [&](double value) { return Along(left, right, months.Fraction(value)); };
+  const auto y = [&](double value) { return Along(bottom, top, prices.Fraction(value)); };
   for (const Tick& tick : prices.ticks) {
-    const double at = bottom - prices.FractionOfPosition(tick.position) * (bottom - top);
+    const double at = Along(bottom, top, prices.FractionOfPosition(tick.position));
     drawing.shapes.push_back({Ink::Grid, ShapeKind::Line, thin, {{left, at}, {right, at}}});
     drawing.labels.push_back(
         labeller.Place(tick.text, {left - line * kLabelGap, at}, Align::End, Align::Middle));

@@ -139,6 +139,8 @@ TEST(ZOfLevel, IsTheFormsBandAt95AndTheQuantileElsewhere) {
 TEST(ProbabilitiesOf, AboveAndBelowTheTarget) {
   const PriceDistribution worked = Expect(DistributionOf({{"100", "10", "20", "12"}, "95", ""}));
   const PriceDistribution certain = Expect(DistributionOf({{"100", "10", "0", "12"}, "95", ""}));
+  // ln 1 = 0 is the log mean itself, exactly.
+  const PriceDistribution certainAtOne = Expect(DistributionOf({{"1", "0", "0", "12"}, "95", ""}));
   const struct {
     const PriceDistribution* distribution;
     double target;
@@ -151,6 +153,8 @@ TEST(ProbabilitiesOf, AboveAndBelowTheTarget) {
       {&worked, 1e6, "0", "1"},
       {&certain, 110, "1", "0"},
       {&certain, 111, "0", "1"},
+      {&certainAtOne, 1, "0.5", "0.5"},
+      {&certainAtOne, 1.0000000000000002, "0", "1"},
   };
   for (const auto& c : cases) {
     const TargetProbabilities p = ProbabilitiesOf(*c.distribution, c.target);

@@ -226,6 +226,7 @@ struct ChartCase {
   DistributionRequest request;
   bool logarithmic;
   std::size_t bandPoints;
+  ChartArea area = {640, 400, 16};
 };
 
 const ChartCase kCharts[] = {
@@ -241,15 +242,23 @@ const ChartCase kCharts[] = {
     {"TinyPrice", {{"4.9E-324", "0", "0", "0"}, "95", ""}, false, 2},
     {"LargePrice", {{"1E150", "0", "0", "12"}, "95", ""}, true, 130},
     {"LargePriceLinear", {{"1E100", "10", "40", "1200"}, "95", ""}, false, 130},
+    // The horizon's x, left + 1 (right - left), rounded past the plot's right edge.
+    {"CurveEndRoundsPastThePlot",
+     {{"4.81770328178841E-318", "-0.12400434887968", "-0.124019607843137", "7667969.01170343"},
+      "77.3727848515809",
+      ""},
+     true,
+     130,
+     {484.02056908701746, 448, 16}},
 };
 
 // The degenerate and the extreme inputs still give a chart: every point of
 // every curve within the plot, every label within the area and clear of the
 // plot's lines and of every other label, the band around the median.
 TEST(DrawChart, CurvesInsideThePlotLabelsApart) {
-  const ChartArea area{640, 400, 16};
   for (const ChartCase& c : kCharts) {
     SCOPED_TRACE(c.name);
+    const ChartArea& area = c.area;
     const ChartDrawing drawing = Draw(c.request, c.logarithmic, area);
     const PlotBox& plot = drawing.plot;
     ASSERT_GT(plot.right, plot.left);
