@@ -22,7 +22,6 @@ enum class DistributionControl : std::size_t {
   Level,
   TargetLabel,
   Target,
-  PriceAxisLabel,
   PriceAxis,
   Chart,
   FiguresLabel,
@@ -32,19 +31,21 @@ enum class DistributionControl : std::size_t {
 namespace distribution_places {
 constexpr int kMargin = 8;
 constexpr int kRow = 23;
-constexpr int kLabelDrop = 4;  // a label's text sits on the line of its box's text
-constexpr int kBodyTop = kMargin + kRow + kMargin;
+constexpr int kChoiceHeight = 44;                        // the price axis's group: its title and buttons
+constexpr int kRowTop = 2 + (kChoiceHeight - kRow) / 2;  // the boxes beside the group, centred on it
+constexpr int kLabelDrop = 4;                            // a label's text sits on the line of its box's text
+constexpr int kBodyTop = 2 + kChoiceHeight + kMargin;
 constexpr int kFiguresWidth = 280;
 constexpr Side kFiguresLeft{kMargin + kFiguresWidth, true};
 constexpr Side kFarMargin{kMargin, true};
 // The row of inputs along the top, each label just left of its box.
 constexpr Place InputRow(int left, int width, bool label) {
-  const int top = label ? kMargin + kLabelDrop : kMargin;
+  const int top = label ? kRowTop + kLabelDrop : kRowTop;
   return {{left}, {top}, {left + width}, {top + kRow}};
 }
 }  // namespace distribution_places
 
-inline constexpr std::array<WindowControl, 9> kDistributionControls{{
+inline constexpr std::array<WindowControl, 8> kDistributionControls{{
     {"levelLabel", ControlRole::Label, "&Nivel de confianza (%)", "",
      distribution_places::InputRow(8, 150, true)},
     {"level", ControlRole::TextBox, kDefaultLevel, "Nivel de confianza (%)",
@@ -52,9 +53,11 @@ inline constexpr std::array<WindowControl, 9> kDistributionControls{{
     {"targetLabel", ControlRole::Label, "Precio &objetivo", "",
      distribution_places::InputRow(230, 110, true)},
     {"target", ControlRole::TextBox, "", "Precio objetivo", distribution_places::InputRow(346, 100, false)},
-    {"priceAxisLabel", ControlRole::Label, "&Eje de precios", "",
-     distribution_places::InputRow(452, 110, true)},
-    {"priceAxis", ControlRole::Choice, "", "Eje de precios", distribution_places::InputRow(568, 130, false),
+    {"priceAxis",
+     ControlRole::Choice,
+     "&Eje de precios",
+     "Eje de precios",
+     {{460}, {2}, {680}, {2 + distribution_places::kChoiceHeight}},
      kPriceAxisChoices},
     {"chart",
      ControlRole::Chart,

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <algorithm>
+#include <cstddef>
 #include <span>
 #include <string_view>
 
@@ -15,7 +16,7 @@ namespace cotalia {
 enum class ControlRole {
   Label,         // names the control after it; its caption carries '&' before the mnemonic
   TextBox,       // a single-line box the user types into; its caption is its default text
-  Choice,        // a drop-down list of `choices`, the first one chosen
+  Choice,        // a group titled by its caption of one radio button for each of `choices`, the first checked
   Chart,         // painted from the shared drawing; described for screen readers
   ReadOnlyText,  // lines of figures that can be selected, copied and read by a screen reader
 };
@@ -50,6 +51,15 @@ constexpr Rectangle RectangleOf(const Place& place, int clientWidth, int clientH
   const int top = at(place.top, clientHeight);
   return {left, top, std::max(at(place.right, clientWidth) - left, 0),
           std::max(at(place.bottom, clientHeight) - top, 0)};
+}
+
+// Where the index-th of `count` radio buttons stands inside its group, in the
+// group's own pixels: side by side below the group's title.
+constexpr Rectangle ChoiceButtonOf(const Rectangle& group, std::size_t index, std::size_t count) {
+  constexpr int kInset = 8;
+  constexpr int kTitle = 18;
+  const int width = count == 0 ? 0 : (group.width - 2 * kInset) / static_cast<int>(count);
+  return {kInset + static_cast<int>(index) * width, kTitle, width, std::max(group.height - kTitle - 4, 0)};
 }
 
 // One row of a window's table. Rows are in creation order, which is the Tab

@@ -149,7 +149,11 @@ TEST(DistributionDescription, NamesEachInputAfterItsLabel) {
     EXPECT_EQ(kDistributionControls[i].accessibleName, caption) << label.name;
   }
   EXPECT_EQ(ControlOf(DistributionControl::Level).caption, kDefaultLevel);
-  EXPECT_EQ(ControlOf(DistributionControl::PriceAxis).choices.size(), 2u);
+  // A choice is a group titled by its own caption.
+  const WindowControl& priceAxis = ControlOf(DistributionControl::PriceAxis);
+  EXPECT_EQ(priceAxis.caption, "&Eje de precios");
+  EXPECT_EQ(priceAxis.accessibleName, "Eje de precios");
+  EXPECT_EQ(priceAxis.choices.size(), 2u);
 }
 
 // At the window's size nothing overlaps, and the chart and the figures grow
@@ -181,6 +185,16 @@ TEST(DistributionDescription, PlacesDoNotOverlapAndTheChartGrows) {
   const Place level = ControlOf(DistributionControl::Level).place;
   EXPECT_EQ(RectangleOf(level, width + 100, height + 50).left, RectangleOf(level, width, height).left);
   EXPECT_EQ(RectangleOf(chart, 10, 10).width, 0);
+  // The price axis's buttons side by side inside their group, below its title.
+  const Rectangle group = RectangleOf(ControlOf(DistributionControl::PriceAxis).place, width, height);
+  const Rectangle first = ChoiceButtonOf(group, 0, 2);
+  const Rectangle second = ChoiceButtonOf(group, 1, 2);
+  EXPECT_GT(first.width, 60);
+  EXPECT_EQ(second.left, first.left + first.width);
+  EXPECT_LE(second.left + second.width, group.width);
+  EXPECT_GT(first.top, 0);
+  EXPECT_LE(first.top + first.height, group.height);
+  EXPECT_GT(first.height, 15);
 }
 
 // A text's width as an average face gives it: 0.6 of the line a character.

@@ -5,7 +5,6 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
-#include <QComboBox>
 #include <QFontMetricsF>
 #include <QImage>
 #include <QLabel>
@@ -16,6 +15,7 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTimer>
 #include <QtTest>
 #include <algorithm>
@@ -278,6 +278,15 @@ class MainWindowTest : public QObject {
       QCOMPARE(widget->geometry(), QRect(place.left, place.top, place.width, place.height));
       if (!row.accessibleName.empty()) QCOMPARE(AnnouncedNameOf(widget), QStringOf(row.accessibleName));
     }
+    // Tab from the level through the target and the price axis's buttons to
+    // the figures, as the focus chain that the Tab key follows has them.
+    QStringList stops;
+    QWidget* stop = distribution->findChild<QLineEdit*>(QStringLiteral("level"));
+    do {
+      if (stop->focusPolicy() & Qt::TabFocus) stops << stop->objectName();
+      stop = stop->nextInFocusChain();
+    } while (stop != distribution->findChild<QLineEdit*>(QStringLiteral("level")) && stops.size() < 20);
+    QCOMPARE(stops.mid(0, 5), (QStringList{"level", "target", "priceAxis0", "priceAxis1", "figures"}));
     auto* figures = distribution->findChild<QPlainTextEdit*>(QStringLiteral("figures"));
     auto* chart = distribution->findChild<QWidget*>(QStringLiteral("chart"));
     for (const scenarios::DistributionStep& step : scenarios::kDistributionSteps) {
@@ -321,7 +330,9 @@ class MainWindowTest : public QObject {
     type("Text3", QStringLiteral("60"));
     distribution->findChild<QLineEdit*>(QStringLiteral("level"))->setText(QStringLiteral("99"));
     distribution->findChild<QLineEdit*>(QStringLiteral("target"))->setText(QStringLiteral("130"));
-    distribution->findChild<QComboBox*>(QStringLiteral("priceAxis"))->setCurrentIndex(logarithmic ? 1 : 0);
+    QTest::mouseClick(distribution->findChild<QRadioButton*>(logarithmic ? QStringLiteral("priceAxis1")
+                                                                         : QStringLiteral("priceAxis0")),
+                      Qt::LeftButton);
     auto* chart = distribution->findChild<cotalia::ChartWidget*>(QStringLiteral("chart"));
     const QImage image = chart->grab().toImage().convertToFormat(QImage::Format_RGB32);
     QCOMPARE(image.size(), chart->size());

@@ -1,15 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "distribution_window.h"
 
-#include <QAccessible>
-#include <QAccessibleWidget>
-#include <QComboBox>
 #include <QFontMetricsF>
+#include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPlainTextEdit>
+#include <QRadioButton>
 
 namespace cotalia {
 
@@ -22,32 +21,6 @@ QString QStringOf(std::string_view utf8) {
 QColor QColorOf(Ink ink) {
   const Colour colour = ColourOf(ink);
   return {colour.red, colour.green, colour.blue, colour.alpha};
-}
-
-// A drop-down list that screen readers announce by its label and then its
-// choice. Qt's own interface for a combo box names it, on Linux, by its
-// current text and leaves the label to a relation that not every reader
-// follows.
-class Choice : public QComboBox {
- public:
-  using QComboBox::QComboBox;
-};
-
-class ChoiceAccessible : public QAccessibleWidget {
- public:
-  explicit ChoiceAccessible(QWidget* choice) : QAccessibleWidget(choice, QAccessible::ComboBox) {}
-
-  QString text(QAccessible::Text kind) const override {
-    if (kind == QAccessible::Name) return widget()->accessibleName();
-    if (kind == QAccessible::Value) return static_cast<const QComboBox*>(widget())->currentText();
-    return QAccessibleWidget::text(kind);
-  }
-};
-
-QAccessibleInterface* ChoiceAccessibleFactory(const QString& className, QObject* object) {
-  auto* choice = dynamic_cast<Choice*>(object);
-  if (choice == nullptr || className != QLatin1String("QComboBox")) return nullptr;
-  return new ChoiceAccessible(choice);
 }
 
 QWidget* CreateControl(const WindowControl& control, QWidget* window) {
@@ -64,14 +37,15 @@ QWidget* CreateControl(const WindowControl& control, QWidget* window) {
       widget = new QLineEdit(caption, window);
       break;
     case ControlRole::Choice: {
-      static const bool installed = [] {
-        QAccessible::installFactory(ChoiceAccessibleFactory);
-        return true;
-      }();
-      static_cast<void>(installed);
-      auto* choice = new Choice(window);
-      for (const std::string_view item : control.choices) choice->addItem(QStringOf(item));
-      widget = choice;
+      // A group of radio buttons, which screen readers announce by the
+      // group's title and each button by its own, with its state.
+      auto* group = new QGroupBox(caption, window);
+      for (std::size_t i = 0; i < control.choices.size(); ++i) {
+        auto* button = new QRadioButton(QStringOf(control.choices[i]), group);
+        button->setObjectName(QStringOf(control.name) + QString::number(i));
+        button->setChecked(i == 0);
+      }
+      widget = group;
       break;
     }
     case ControlRole::Chart:
@@ -144,6 +118,11 @@ void ChartWidget::paintEvent(QPaintEvent*) {
   }
 }
 
+QList<QRadioButton*> DistributionWindow::choices(DistributionControl which) const {
+  return controls_[static_cast<std::size_t>(which)]->findChildren<QRadioButton*>(QString(),
+                                                                                 Qt::FindDirectChildrenOnly);
+}
+
 DistributionWindow::DistributionWindow(FormTexts formTexts, QWidget* owner)
     : QWidget(owner, Qt::Window), formTexts_(std::move(formTexts)) {
   setObjectName(QStringLiteral("distribution"));
@@ -155,11 +134,20 @@ DistributionWindow::DistributionWindow(FormTexts formTexts, QWidget* owner)
       static_cast<QLabel*>(controls_[i - 1])->setBuddy(controls_[i]);
     }
   }
+  // The Tab key in the table's order, a choice's buttons in the choice's
+  // place.
   QWidget* previous = nullptr;
-  for (QWidget* widget : controls_) {
-    if (widget->focusPolicy() == Qt::NoFocus) continue;
-    if (previous != nullptr) setTabOrder(previous, widget);
-    previous = widget;
+  for (std::size_t i = 0; i < kDistributionControls.size(); ++i) {
+    QList<QWidget*> stops{controls_[i]};
+    if (kDistributionControls[i].role == ControlRole::Choice) {
+      stops.clear();
+      for (QRadioButton* button : choices(static_cast<DistributionControl>(i))) stops << button;
+    }
+    for (QWidget* widget : stops) {
+      if (widget->focusPolicy() == Qt::NoFocus) continue;
+      if (previous != nullptr) setTabOrder(previous, widget);
+      previous = widget;
+    }
   }
   resize(kDistributionWindow.width, kDistributionWindow.height);
 
@@ -167,8 +155,11 @@ DistributionWindow::DistributionWindow(FormTexts formTexts, QWidget* owner)
           &DistributionWindow::refresh);
   connect(control<QLineEdit>(DistributionControl::Target), &QLineEdit::textChanged, this,
           &DistributionWindow::refresh);
-  connect(control<QComboBox>(DistributionControl::PriceAxis), &QComboBox::currentIndexChanged, this,
-          &DistributionWindow::refresh);
+  for (QRadioButton* button : choices(DistributionControl::PriceAxis)) {
+    connect(button, &QRadioButton::toggled, this, [this](bool checked) {
+      if (checked) refresh();
+    });
+  }
   control<QLineEdit>(DistributionControl::Level)->setFocus();
   refresh();
 }
@@ -186,6 +177,12 @@ void DistributionWindow::resizeEvent(QResizeEvent* event) {
   for (std::size_t i = 0; i < kDistributionControls.size(); ++i) {
     const Rectangle place = RectangleOf(kDistributionControls[i].place, width(), height());
     controls_[i]->setGeometry(place.left, place.top, place.width, place.height);
+    const QList<QRadioButton*> buttons = choices(static_cast<DistributionControl>(i));
+    for (qsizetype b = 0; b < buttons.size(); ++b) {
+      const Rectangle button =
+          ChoiceButtonOf(place, static_cast<std::size_t>(b), static_cast<std::size_t>(buttons.size()));
+      buttons[b]->setGeometry(button.left, button.top, button.width, button.height);
+    }
   }
   QWidget::resizeEvent(event);
 }
@@ -197,7 +194,7 @@ void DistributionWindow::refresh() {
   DistributionView view = ViewOf({{texts[0], texts[1], texts[2], texts[3]}, level, target});
   control<QPlainTextEdit>(DistributionControl::Figures)->setPlainText(QStringOf(FiguresText(view, "\n")));
   control<ChartWidget>(DistributionControl::Chart)
-      ->setView(std::move(view), control<QComboBox>(DistributionControl::PriceAxis)->currentIndex() == 1);
+      ->setView(std::move(view), choices(DistributionControl::PriceAxis).at(1)->isChecked());
 }
 
 }  // namespace cotalia

@@ -6,6 +6,7 @@
 // writes them.
 #pragma once
 
+#include <QList>
 #include <QWidget>
 #include <array>
 #include <functional>
@@ -14,10 +15,10 @@
 #include "distribution_description.h"
 #include "distribution_view.h"
 
-class QComboBox;
 class QKeyEvent;
 class QLineEdit;
 class QPlainTextEdit;
+class QRadioButton;
 class QResizeEvent;
 
 namespace cotalia {
@@ -60,6 +61,9 @@ class DistributionWindow : public QWidget {
   Widget* control(DistributionControl which) const {
     return static_cast<Widget*>(controls_[static_cast<std::size_t>(which)]);
   }
+
+  // The radio buttons of a choice, in the order of its choices.
+  QList<QRadioButton*> choices(DistributionControl which) const;
 
   FormTexts formTexts_;
   std::array<QWidget*, kDistributionControls.size()> controls_{};  // in the order of the table
