@@ -333,9 +333,13 @@ std::vector<TickLine> PriceTicks(const ChartDrawing& drawing, double line, bool 
 // and the curves stand where the ticks say their prices do.
 TEST(DrawChart, PricesStandWhereTheTicksSay) {
   const ChartArea area{640, 400, 16};
-  for (const bool logarithmic : {false, true}) {
-    SCOPED_TRACE(logarithmic ? "logarithmic" : "linear");
-    const DistributionRequest request{kWorked, "99", "130"};
+  // The worked example, and the same below 1, where decimal logarithms are
+  // negative.
+  const DistributionRequest requests[] = {{kWorked, "99", "130"},
+                                          {{"0.05", "10", "20", "12"}, "99", "0.065"}};
+  for (const auto& [logarithmic, request] : {std::pair{false, requests[0]}, std::pair{true, requests[0]},
+                                             std::pair{false, requests[1]}, std::pair{true, requests[1]}}) {
+    SCOPED_TRACE(std::string(request.inputs.price) + (logarithmic ? " logarithmic" : " linear"));
     const ChartDrawing drawing = Draw(request, logarithmic, area);
     const std::vector<TickLine> ticks = PriceTicks(drawing, area.lineHeight, logarithmic);
     ASSERT_GE(ticks.size(), 3u);
@@ -360,12 +364,17 @@ TEST(DrawChart, PricesStandWhereTheTicksSay) {
     EXPECT_DOUBLE_EQ(median->points[last].x, drawing.plot.right);
     EXPECT_DOUBLE_EQ(median->points[0].x, drawing.plot.left);
     ASSERT_EQ(target->points.size(), 2u);
-    EXPECT_NEAR(target->points[0].y, y(130), 1e-9);
+    EXPECT_NEAR(target->points[0].y, y(std::get<double>(d.target)), 1e-9);
     EXPECT_DOUBLE_EQ(target->points[0].x, drawing.plot.left);
     EXPECT_DOUBLE_EQ(target->points[1].x, drawing.plot.right);
     ASSERT_EQ(start->points.size(), 1u);
-    EXPECT_NEAR(start->points[0].y, y(100), 1e-9);
+    EXPECT_NEAR(start->points[0].y, y(d.inputs.price), 1e-9);
     EXPECT_DOUBLE_EQ(start->points[0].x, drawing.plot.left);
+    // A logarithmic axis starts at the decade at or just below the band.
+    if (logarithmic) {
+      EXPECT_LE(ticks.front().value, std::log10(d.horizon.lower));
+      EXPECT_GT(ticks.front().value, std::log10(d.horizon.lower) - 1);
+    }
   }
 }
 
@@ -375,6 +384,7 @@ TEST(DrawChart, AxesHaveRoundTicks) {
     DistributionRequest request;
     bool logarithmic;
     std::vector<const char*> ticks;
+    ChartArea area = {640, 400, 16};
   } cases[] = {
       {"Linear", {kWorked, "95", ""}, false, {"60", "80", "100", "120", "140", "160", "0", "2", "4", "12"}},
       // Two decades, with room for 2 and 5 times each power of ten.
@@ -384,9 +394,18 @@ TEST(DrawChart, AxesHaveRoundTicks) {
        {{"100", "10", "150", "360"}, "99.9999", ""},
        true,
        {"1E-30", "1E-25", "1E-20", "1E-15", "1E-10", "0.00001", "1", "100000", "10000000000"}},
+      // One price all along: room around it, ticked.
+      {"OnePrice", {{"100", "10", "20", "0"}, "95", ""}, false, {"90", "95", "100", "105", "110"}},
+      // A step just below a power of ten, where its logarithm rounds up to it.
+      {"MonthsJustBelowAPowerOfTen",
+       {{"100", "10", "20", "0.59999999999999998"}, "95", ""},
+       false,
+       {"0", "0.1", "0.2", "0.3", "0.4", "0.5"}},
+      // Room for 2 and 5 once they stand more than a line and a fifth apart.
+      {"NarrowLogarithmicInALowChart", {kWorked, "99", ""}, true, {"20", "50", "200", "500"}, {640, 260, 16}},
   };
   for (const auto& c : cases) {
-    const std::vector<std::string> texts = LabelTexts(Draw(c.request, c.logarithmic));
+    const std::vector<std::string> texts = LabelTexts(Draw(c.request, c.logarithmic, c.area));
     for (const char* tick : c.ticks) EXPECT_TRUE(Has(texts, tick)) << c.name << ": " << tick;
     EXPECT_TRUE(Has(texts, "Meses") && Has(texts, "Precio")) << c.name;
   }

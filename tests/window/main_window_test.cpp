@@ -391,6 +391,31 @@ class MainWindowTest : public QObject {
       ++medianPixels;
     }
     QVERIFY2(medianPixels >= 10, qPrintable(QString::number(medianPixels)));
+    // The target's line in its red across the plot, the start in black,
+    // the axes in their dark grey.
+    const cotalia::Shape& target = shape(cotalia::Ink::Target);
+    for (const double along : {0.3, 0.5, 0.7}) {
+      const double x = drawing.plot.left + along * (drawing.plot.right - drawing.plot.left);
+      if (nearStraightLine(x, -100)) continue;
+      QColor pixel = image.pixelColor(qRound(x), qRound(target.points[0].y));
+      for (int dy = -1; dy <= 1; ++dy) {
+        const QColor near = image.pixelColor(qRound(x), qRound(target.points[0].y) + dy);
+        if (near.red() - near.green() > pixel.red() - pixel.green()) pixel = near;
+      }
+      QVERIFY2(pixel.red() > 150 && pixel.green() < 90 && pixel.blue() < 100, qPrintable(pixel.name()));
+    }
+    const cotalia::Point start = shape(cotalia::Ink::Start).points.at(0);
+    const QColor dot = image.pixelColor(qRound(start.x), qRound(start.y));
+    QVERIFY2(dot.red() < 80 && dot.green() < 80 && dot.blue() < 80, qPrintable(dot.name()));
+    const auto darkest = [&image](int x, int y) {
+      int lightness = 255;
+      for (int dy = -1; dy <= 1; ++dy)
+        lightness = std::min(lightness, image.pixelColor(x, y + dy).lightness());
+      return lightness;
+    };
+    const int middle = qRound((drawing.plot.left + drawing.plot.right) / 2);
+    QVERIFY2(darkest(middle + 7, qRound(drawing.plot.bottom)) < background.lightness() - 60,
+             "the months axis is drawn");
 
     // Outside the plot (and the start dot and pens that reach past its
     // edges) and outside every label: the background only.
