@@ -2,7 +2,8 @@
 // Drives the real Cotalia.exe, started as a child process, through window
 // messages, as a screen reader or a test robot would: its controls, focus and
 // Tab chain, the worked example, "Borrar", the error report and the exit
-// status, and the executable's version record.
+// status, the distribution window (its table, its scenario and its keys),
+// and the executable's version record.
 // Usage: cotalia_win32_tests PATH\TO\Cotalia.exe [GoogleTest flags]
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -101,6 +102,7 @@ class RunningProgram {
   }
 
   HWND window() const { return window_; }
+  DWORD processId() const { return process_.dwProcessId; }
   HWND control(std::string_view name) const {
     return GetDlgItem(window_, Win32ControlId(ControlNamed(name)));
   }
@@ -125,24 +127,40 @@ class RunningProgram {
     return static_cast<long>(status);
   }
 
-  // The program's message box, once it shows one.
-  HWND messageBox() const {
-    HWND found = nullptr;
+  // The program's visible window of that class, once it shows one.
+  HWND shown(const wchar_t* className) const {
+    struct Search {
+      const wchar_t* className;
+      HWND found;
+    } search{className, nullptr};
     WaitFor([&] {
-      found = nullptr;
       EnumThreadWindows(
           process_.dwThreadId,
           [](HWND window, LPARAM result) -> BOOL {
-            if (ClassNameOf(window) == L"#32770" && IsWindowVisible(window)) {
-              *reinterpret_cast<HWND*>(result) = window;
+            auto* search = reinterpret_cast<Search*>(result);
+            if (ClassNameOf(window) == search->className && IsWindowVisible(window)) {
+              search->found = window;
               return FALSE;
             }
             return TRUE;
           },
-          reinterpret_cast<LPARAM>(&found));
-      return found != nullptr;
+          reinterpret_cast<LPARAM>(&search));
+      return search.found != nullptr;
     });
-    return found;
+    return search.found;
+  }
+
+  // The program's message box, once it shows one.
+  HWND messageBox() const { return shown(L"#32770"); }
+
+  // The distribution window after the shared worked example, opened from
+  // Ver.
+  HWND openDistribution() const {
+    for (std::size_t i = 0; i < scenarios::kDistributionInputs.size(); ++i) {
+      type("Text" + std::to_string(i + 1), WideOf(scenarios::kDistributionInputs[i]));
+    }
+    PostMessageW(window_, WM_COMMAND, Win32MenuId(MenuCommand::Distribution), 0);
+    return shown(kWin32DistributionClass);
   }
 
  private:
@@ -208,22 +226,46 @@ TEST(Win32Window, FocusStartsInText1AndTabFollowsTheTabIndex) {
   }
 }
 
-// What a screen reader announces for a control: its MSAA name.
-std::wstring AnnouncedNameOf(HWND control) {
+// What a screen reader reads of a control through MSAA: one of its texts
+// (its name, its description) and its role.
+IAccessible* AccessibleOf(HWND control) {
   IAccessible* accessible = nullptr;
   if (AccessibleObjectFromWindow(control, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible),
                                  reinterpret_cast<void**>(&accessible)) != S_OK) {
-    return L"(no accessible object)";
+    return nullptr;
   }
+  return accessible;
+}
+
+VARIANT Self() {
   VARIANT self{};
   self.vt = VT_I4;
   self.lVal = CHILDID_SELF;
-  BSTR name = nullptr;
-  accessible->get_accName(self, &name);
-  std::wstring text = name == nullptr ? L"(none)" : name;
-  SysFreeString(name);
+  return self;
+}
+
+using AccessibleText = HRESULT (STDMETHODCALLTYPE IAccessible::*)(VARIANT, BSTR*);
+
+std::wstring AccessibleTextOf(HWND control, AccessibleText text) {
+  IAccessible* accessible = AccessibleOf(control);
+  if (accessible == nullptr) return L"(no accessible object)";
+  BSTR value = nullptr;
+  (accessible->*text)(Self(), &value);
+  std::wstring result = value == nullptr ? L"(none)" : value;
+  SysFreeString(value);
   accessible->Release();
-  return text;
+  return result;
+}
+
+std::wstring AnnouncedNameOf(HWND control) { return AccessibleTextOf(control, &IAccessible::get_accName); }
+
+LONG AccessibleRoleOf(HWND control) {
+  IAccessible* accessible = AccessibleOf(control);
+  if (accessible == nullptr) return -1;
+  VARIANT role{};
+  accessible->get_accRole(Self(), &role);
+  accessible->Release();
+  return role.vt == VT_I4 ? role.lVal : -1;
 }
 
 // What Narrator or NVDA announce for each box of Cotalia.exe: the caption of
@@ -361,47 +403,240 @@ TEST(Win32Window, AcercaDeTellsVersionCopyrightAndLicence) {
   EXPECT_EQ(program.exitStatus(), 0);
 }
 
-// Opens from Ver, follows every edit of the four inputs, shows a message in
-// place of the chart for a bad one, never writes a field, names its boxes
-// for screen readers, and closes with Esc (IDCANCEL).
-TEST(Win32Window, DistributionWindowFollowsTheForm) {
+HWND DistributionControlOf(HWND distribution, DistributionControl control) {
+  return GetDlgItem(distribution, Win32DistributionControlId(control));
+}
+
+// The system's window class that each role is made of.
+std::wstring ClassOfRole(ControlRole role) {
+  switch (role) {
+    case ControlRole::Label:
+      return L"Static";
+    case ControlRole::TextBox:
+    case ControlRole::ReadOnlyText:
+      return L"Edit";
+    case ControlRole::Choice:  // a group box
+      return L"Button";
+    case ControlRole::Chart:
+      return kWin32ChartClass;
+  }
+  return L"(no class)";
+}
+
+// Left, top, width and height in the client area of `window`.
+std::array<LONG, 4> PlaceIn(HWND window, HWND control) {
+  RECT place{};
+  GetWindowRect(control, &place);
+  MapWindowPoints(HWND_DESKTOP, window, reinterpret_cast<POINT*>(&place), 2);
+  return {place.left, place.top, place.right - place.left, place.bottom - place.top};
+}
+
+LONG_PTR ButtonTypeOf(HWND button) { return GetWindowLongPtrW(button, GWL_STYLE) & BS_TYPEMASK; }
+
+void TypeInto(HWND box, std::string_view text) {
+  const std::wstring wide = WideOf(text);
+  SendMessageW(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide.c_str()));
+}
+
+std::wstring WithLineFeeds(std::wstring text) {
+  for (std::size_t at = text.find(L"\r\n"); at != std::wstring::npos; at = text.find(L"\r\n", at)) {
+    text.erase(at, 1);
+  }
+  return text;
+}
+
+// The windows whose MSAA description has changed, as a screen reader hears
+// of it: out of context, through this thread's messages.
+std::vector<HWND> g_described;
+
+void CALLBACK HearDescriptionChange(HWINEVENTHOOK /*hook*/, DWORD event, HWND window, LONG object, LONG child,
+                                    DWORD /*thread*/, DWORD /*time*/) {
+  if (event == EVENT_OBJECT_DESCRIPTIONCHANGE && object == OBJID_CLIENT && child == CHILDID_SELF) {
+    g_described.push_back(window);
+  }
+}
+
+bool HeardDescriptionChange(HWND window) {
+  return WaitFor([window] {
+    MSG message{};
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+    return std::find(g_described.begin(), g_described.end(), window) != g_described.end();
+  });
+}
+
+// Opens from Ver and is built from its table: each row a control of its
+// role's class, in the table's order (the z-order), in its place, named for
+// screen readers, with its caption, default text or title; a choice's radio
+// buttons just after its group and inside it, the first one checked. Then
+// it plays the shared scenario: every edit of the form's price or of its own
+// boxes gives the figures and the chart's description, a bad input a
+// message, and tells screen readers that the description changed; and it
+// never writes a field.
+TEST(Win32Window, DistributionWindowPlaysItsScenario) {
   RunningProgram program;
   ASSERT_NE(program.window(), nullptr);
-  const char* inputs[] = {"100", "10", "20", "12"};
-  for (int i = 0; i < 4; ++i) program.type("Text" + std::to_string(i + 1), WideOf(inputs[i]));
-  PostMessageW(program.window(), WM_COMMAND, Win32MenuId(MenuCommand::Distribution), 0);
-  HWND distribution = nullptr;
-  ASSERT_TRUE(WaitFor([&] {
-    distribution = FindWindowW(kWin32DistributionClass, nullptr);
-    return distribution != nullptr && IsWindowVisible(distribution);
-  }));
-  EXPECT_EQ(TextOf(distribution), L"Distribuci\u00F3n del precio");
-  HWND figures = GetDlgItem(distribution, kFiguresBox);
-  HWND chart = GetDlgItem(distribution, kChart);
-  EXPECT_NE(TextOf(figures).find(L"Precio Minimo: 73.1981528228311\r\n"), std::wstring::npos)
-      << TextOf(figures);
-  EXPECT_NE(TextOf(figures).find(L"Precio Maximo: 160.319738372657\r\n"), std::wstring::npos);
-
-  program.type("Text1", L"0");
-  EXPECT_EQ(TextOf(chart), L"Valor Actual: escriba un n\u00FAmero mayor que cero");
-  EXPECT_EQ(TextOf(figures), L"");
-  program.type("Text1", L"100");
-  SendMessageW(GetDlgItem(distribution, kLevelBox), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"99"));
-  SendMessageW(GetDlgItem(distribution, kTargetBox), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"130"));
-  EXPECT_NE(TextOf(figures).find(L"z: 2.5758293035489\r\n"), std::wstring::npos) << TextOf(figures);
-  EXPECT_NE(TextOf(figures).find(L"Por encima de 130: 18.09 %"), std::wstring::npos);
-  for (int i = 5; i <= 10; ++i) EXPECT_EQ(program.text("Text" + std::to_string(i)), L" ");
+  HWND distribution = program.openDistribution();
+  ASSERT_NE(distribution, nullptr);
+  EXPECT_EQ(TextOf(distribution), WideOf(kDistributionWindow.title));
+  RECT client{};
+  GetClientRect(distribution, &client);
+  EXPECT_EQ(client.right, kDistributionWindow.width);
+  EXPECT_EQ(client.bottom, kDistributionWindow.height);
 
   ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
-  EXPECT_EQ(AnnouncedNameOf(GetDlgItem(distribution, kLevelBox)), L"Nivel de confianza (%)");
-  EXPECT_EQ(AnnouncedNameOf(GetDlgItem(distribution, kTargetBox)), L"Precio objetivo");
-  EXPECT_EQ(AnnouncedNameOf(figures), L"Cifras al horizonte");
-  CoUninitialize();
+  HWND inZOrder = GetWindow(distribution, GW_CHILD);
+  for (std::size_t i = 0; i < kDistributionControls.size(); ++i) {
+    const WindowControl& row = kDistributionControls[i];
+    SCOPED_TRACE(std::string(row.name));
+    HWND control = DistributionControlOf(distribution, static_cast<DistributionControl>(i));
+    ASSERT_NE(control, nullptr);
+    EXPECT_EQ(control, inZOrder) << "out of the table's order";
+    inZOrder = GetWindow(control, GW_HWNDNEXT);
+    EXPECT_EQ(_wcsicmp(ClassNameOf(control).c_str(), ClassOfRole(row.role).c_str()), 0)
+        << ClassNameOf(control).c_str();
+    const Rectangle place = RectangleOf(row.place, client.right, client.bottom);
+    EXPECT_EQ(PlaceIn(distribution, control),
+              (std::array<LONG, 4>{place.left, place.top, place.width, place.height}));
+    if (!row.accessibleName.empty()) {
+      EXPECT_EQ(AnnouncedNameOf(control), WideOf(row.accessibleName));
+    }
+    switch (row.role) {
+      case ControlRole::Label:
+      case ControlRole::TextBox:
+        EXPECT_EQ(TextOf(control), WideOf(row.caption));
+        break;
+      case ControlRole::Chart:
+        EXPECT_EQ(TextOf(control), WideOf(row.accessibleName));
+        EXPECT_EQ(AccessibleRoleOf(control), ROLE_SYSTEM_CHART);
+        break;
+      case ControlRole::Choice: {
+        EXPECT_EQ(TextOf(control), WideOf(row.caption));
+        EXPECT_EQ(ButtonTypeOf(control), BS_GROUPBOX);
+        const Rectangle group{0, 0, place.width, place.height};
+        for (std::size_t b = 0; b < row.choices.size(); ++b) {
+          SCOPED_TRACE(std::string(row.choices[b]));
+          HWND button = GetDlgItem(distribution, Win32ChoiceButtonId(static_cast<DistributionControl>(i), b));
+          ASSERT_NE(button, nullptr);
+          EXPECT_EQ(button, inZOrder) << "out of the choices' order";
+          inZOrder = GetWindow(button, GW_HWNDNEXT);
+          EXPECT_EQ(_wcsicmp(ClassNameOf(button).c_str(), L"Button"), 0);
+          EXPECT_EQ(ButtonTypeOf(button), BS_AUTORADIOBUTTON);
+          EXPECT_EQ(TextOf(button), WideOf(row.choices[b]));
+          EXPECT_EQ(AnnouncedNameOf(button), WideOf(row.choices[b]));
+          EXPECT_EQ(SendMessageW(button, BM_GETCHECK, 0, 0), b == 0 ? BST_CHECKED : BST_UNCHECKED);
+          const Rectangle inGroup = ChoiceButtonOf(group, b, row.choices.size());
+          EXPECT_EQ(PlaceIn(distribution, button),
+                    (std::array<LONG, 4>{place.left + inGroup.left, place.top + inGroup.top, inGroup.width,
+                                         inGroup.height}));
+        }
+        break;
+      }
+      case ControlRole::ReadOnlyText:
+        EXPECT_NE(GetWindowLongPtrW(control, GWL_STYLE) & ES_READONLY, 0);
+        break;
+    }
+  }
+  EXPECT_EQ(inZOrder, nullptr) << "a control that is not in the table";
 
-  PostMessageW(distribution, WM_COMMAND, IDCANCEL, 0);
+  HWND figures = DistributionControlOf(distribution, DistributionControl::Figures);
+  HWND chart = DistributionControlOf(distribution, DistributionControl::Chart);
+  HWINEVENTHOOK hook =
+      SetWinEventHook(EVENT_OBJECT_DESCRIPTIONCHANGE, EVENT_OBJECT_DESCRIPTIONCHANGE, nullptr,
+                      HearDescriptionChange, program.processId(), 0, WINEVENT_OUTOFCONTEXT);
+  ASSERT_NE(hook, nullptr);
+  for (const scenarios::DistributionStep& step : scenarios::kDistributionSteps) {
+    SCOPED_TRACE(std::string(step.text));
+    g_described.clear();
+    switch (step.box) {
+      case scenarios::DistributionStep::Box::Price:
+        program.type("Text1", WideOf(step.text));
+        break;
+      case scenarios::DistributionStep::Box::Level:
+        TypeInto(DistributionControlOf(distribution, DistributionControl::Level), step.text);
+        break;
+      case scenarios::DistributionStep::Box::Target:
+        TypeInto(DistributionControlOf(distribution, DistributionControl::Target), step.text);
+        break;
+    }
+    EXPECT_EQ(WithLineFeeds(TextOf(figures)), WideOf(step.figures));
+    EXPECT_EQ(AccessibleTextOf(chart, &IAccessible::get_accDescription), WideOf(step.description));
+    EXPECT_TRUE(HeardDescriptionChange(chart));
+  }
+  UnhookWinEvent(hook);
+  CoUninitialize();
+  for (int i = 5; i <= 10; ++i) EXPECT_EQ(program.text("Text" + std::to_string(i)), L" ");
+}
+
+// Tab goes round the boxes a user types into or reads, in the table's
+// order, stopping at a choice's checked button; the arrows move the choice
+// to the next button, where Tab then stops. A real Esc key in a box hides
+// the window, and Ver shows the same window again.
+TEST(Win32Window, DistributionWindowTabsRoundItsBoxesAndClosesWithEsc) {
+  RunningProgram program;
+  ASSERT_NE(program.window(), nullptr);
+  HWND distribution = program.openDistribution();
+  ASSERT_NE(distribution, nullptr);
+  const auto press = [&program](WPARAM key) {
+    const LPARAM scan =
+        static_cast<LPARAM>(MapVirtualKeyW(static_cast<UINT>(key), MAPVK_VK_TO_VSC)) << 16 | 1;
+    HWND focus = program.focus();
+    PostMessageW(focus, WM_KEYDOWN, key, scan);
+    PostMessageW(focus, WM_KEYUP, key, scan | static_cast<LPARAM>(0xC0000000));
+  };
+  const auto stopsWithChoice = [distribution](std::size_t chosen) {
+    std::vector<HWND> stops;
+    for (std::size_t i = 0; i < kDistributionControls.size(); ++i) {
+      const auto which = static_cast<DistributionControl>(i);
+      switch (kDistributionControls[i].role) {
+        case ControlRole::TextBox:
+        case ControlRole::ReadOnlyText:
+          stops.push_back(DistributionControlOf(distribution, which));
+          break;
+        case ControlRole::Choice:
+          stops.push_back(GetDlgItem(distribution, Win32ChoiceButtonId(which, chosen)));
+          break;
+        case ControlRole::Label:
+        case ControlRole::Chart:
+          break;
+      }
+    }
+    return stops;
+  };
+  const auto tabRound = [&](const std::vector<HWND>& stops) {
+    ASSERT_EQ(stops.size(), 4u);
+    ASSERT_TRUE(WaitFor([&] { return program.focus() == stops[0]; }));
+    for (std::size_t i = 1; i <= stops.size(); ++i) {
+      press(VK_TAB);
+      EXPECT_TRUE(WaitFor([&] { return program.focus() == stops[i % stops.size()]; })) << "Tab " << i;
+    }
+  };
+  tabRound(stopsWithChoice(0));
+
+  // To the price axis, and on to the next button with the arrow key, which
+  // chooses it; from the last button, round to the first.
+  const auto toPriceAxisAndRight = [&](std::size_t from, std::size_t to) {
+    press(VK_TAB);
+    press(VK_TAB);
+    HWND first = GetDlgItem(distribution, Win32ChoiceButtonId(DistributionControl::PriceAxis, from));
+    HWND next = GetDlgItem(distribution, Win32ChoiceButtonId(DistributionControl::PriceAxis, to));
+    ASSERT_TRUE(WaitFor([&] { return program.focus() == first; }));
+    press(VK_RIGHT);
+    EXPECT_TRUE(WaitFor([&] { return program.focus() == next; }));
+    EXPECT_EQ(SendMessageW(next, BM_GETCHECK, 0, 0), BST_CHECKED);
+    EXPECT_EQ(SendMessageW(first, BM_GETCHECK, 0, 0), BST_UNCHECKED);
+  };
+  toPriceAxisAndRight(0, 1);
+  press(VK_TAB);  // to the figures
+  press(VK_TAB);  // and round to the level
+  tabRound(stopsWithChoice(1));
+  toPriceAxisAndRight(1, 0);
+
+  const HWND box = program.focus();
+  ASSERT_TRUE(IsChild(distribution, box));
+  press(VK_ESCAPE);
   EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(distribution); }));
   PostMessageW(program.window(), WM_COMMAND, Win32MenuId(MenuCommand::Distribution), 0);
-  EXPECT_TRUE(WaitFor([&] { return IsWindowVisible(distribution) != FALSE; }));
+  EXPECT_EQ(program.shown(kWin32DistributionClass), distribution);
   PostMessageW(program.window(), WM_CLOSE, 0, 0);
   EXPECT_EQ(program.exitStatus(), 0);
 }

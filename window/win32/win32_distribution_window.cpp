@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "win32_distribution_window.h"
 
-#include <commctrl.h>
+// After windows.h, which they need.
 #include <gdiplus.h>
+#include <oleacc.h>
 
 #include <algorithm>
 #include <vector>
@@ -14,66 +15,263 @@ namespace cotalia {
 
 namespace {
 
-constexpr std::string_view kChartName = "Gráfico de la distribución";
-
-// The controls in the order they are made, which is their z-order: each
-// label just before the box it names, for the Tab key and screen readers.
-struct ChildControl {
-  int id;
-  const wchar_t* className;
-  const wchar_t* text;
+struct Win32Class {
+  const wchar_t* name;
   DWORD style;
   DWORD extendedStyle;
 };
 
-const std::array<ChildControl, 9> kChildControls{{
-    {-1, L"STATIC", L"&Nivel de confianza (%)", SS_RIGHT, 0},
-    {kLevelBox, L"EDIT", L"95", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE},
-    {-1, L"STATIC", L"Precio &objetivo", SS_RIGHT, 0},
-    {kTargetBox, L"EDIT", L"", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE},
-    {-1, L"STATIC", L"&Eje de precios", SS_RIGHT, 0},
-    {kScaleList, L"COMBOBOX", L"", WS_TABSTOP | CBS_DROPDOWNLIST | WS_VSCROLL, 0},
-    {kChart, kWin32ChartClass, L"", 0, 0},
-    {-1, L"STATIC", L"Cifras al horizonte", 0, 0},
-    {kFiguresBox, L"EDIT", L"", WS_TABSTOP | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL,
-     WS_EX_CLIENTEDGE},
-}};
-
-// Where each control stands, in pixels at 96 dots per inch, for a client
-// area of the given size: the inputs in a row, the chart below them, the
-// figures to its right.
-struct Place {
-  int left;
-  int top;
-  int width;
-  int height;
-};
-
-std::array<Place, kChildControls.size()> PlacesFor(int width, int height) {
-  constexpr int kMargin = 8;
-  constexpr int kRow = 23;
-  constexpr int kFigures = 280;
-  const int chartTop = kMargin + kRow + kMargin;
-  const int chartWidth = std::max(width - 3 * kMargin - kFigures, 40);
-  const int bodyHeight = std::max(height - chartTop - kMargin, 40);
-  const int figuresLeft = kMargin + chartWidth + kMargin;
-  return {{{kMargin, kMargin + 4, 150, kRow},
-           {kMargin + 156, kMargin, 60, kRow},
-           {kMargin + 222, kMargin + 4, 110, kRow},
-           {kMargin + 338, kMargin, 100, kRow},
-           {kMargin + 444, kMargin + 4, 110, kRow},
-           {kMargin + 560, kMargin, 130, 120},
-           {kMargin, chartTop, chartWidth, bodyHeight},
-           {figuresLeft, chartTop, kFigures, 20},
-           {figuresLeft, chartTop + 20, kFigures, std::max(bodyHeight - 20, 20)}}};
+Win32Class ClassOf(ControlRole role) {
+  switch (role) {
+    case ControlRole::Label:
+      return {L"STATIC", SS_LEFT, 0};
+    case ControlRole::TextBox:
+      return {L"EDIT", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE};
+    case ControlRole::Choice:
+      return {L"BUTTON", BS_GROUPBOX, 0};  // its radio buttons stand after it
+    case ControlRole::Chart:
+      return {kWin32ChartClass, 0, 0};
+    case ControlRole::ReadOnlyText:
+      // Its lines are not wrapped: each figure stays whole on its line.
+      return {L"EDIT", WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | ES_AUTOHSCROLL,
+              WS_EX_CLIENTEDGE};
+  }
+  return {L"STATIC", 0, 0};
 }
+
+// A screen reader names the chart by its text, as any window; the other
+// rows carry their caption, default text or title.
+std::string_view TextOf(const WindowControl& control) {
+  return control.role == ControlRole::Chart ? control.accessibleName : control.caption;
+}
+
+// The place in pixels at `dpi`, each side scaled from 96 dots per inch, so
+// that controls that meet at 96 meet at every DPI.
+Place AtDpi(const Place& place, int dpi) {
+  const auto scaled = [dpi](Side side) { return Side{MulDiv(side.pixels, dpi, 96), side.fromFar}; };
+  return {scaled(place.left), scaled(place.top), scaled(place.right), scaled(place.bottom)};
+}
+
+// A rectangle at 96 dots per inch in pixels at `dpi`, edge by edge.
+Rectangle AtDpi(const Rectangle& rectangle, int dpi) {
+  const int left = MulDiv(rectangle.left, dpi, 96);
+  const int top = MulDiv(rectangle.top, dpi, 96);
+  return {left, top, MulDiv(rectangle.left + rectangle.width, dpi, 96) - left,
+          MulDiv(rectangle.top + rectangle.height, dpi, 96) - top};
+}
+
+static_assert(std::all_of(kDistributionControls.begin(), kDistributionControls.end(),
+                          [](const WindowControl& row) { return row.choices.size() <= kMostChoices; }),
+              "a choice's buttons would take the identifiers of the next row's");
 
 Gdiplus::Color GdiplusColourOf(Ink ink) {
   const Colour colour = ColourOf(ink);
   return {colour.alpha, colour.red, colour.green, colour.blue};
 }
 
+// One string format for measuring and drawing, without the padding GDI+
+// otherwise puts about a string: a label's width is what it covers, and it
+// starts where the drawing puts it.
+const Gdiplus::StringFormat* LabelFormat() { return Gdiplus::StringFormat::GenericTypographic(); }
+
+void Prepare(Gdiplus::Graphics& graphics) {
+  graphics.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
+  graphics.SetTextRenderingHint(Gdiplus::TextRenderingHintClearTypeGridFit);
+}
+
+ChartDrawing DrawingIn(const DistributionView& view, Gdiplus::Graphics& graphics, const Gdiplus::Font& font,
+                       SIZE area, UINT dpi, bool logarithmic) {
+  const TextWidth width = [&graphics, &font](std::string_view text) {
+    const std::wstring wide = WideOf(text);
+    Gdiplus::RectF bounds;
+    graphics.MeasureString(wide.c_str(), static_cast<INT>(wide.size()), &font, Gdiplus::PointF(0, 0),
+                           LabelFormat(), &bounds);
+    return static_cast<double>(bounds.Width);
+  };
+  return DrawChart(
+      view,
+      {static_cast<double>(area.cx), static_cast<double>(area.cy), font.GetHeight(&graphics), dpi / 96.0},
+      width, logarithmic);
+}
+
+const Win32DistributionWindow* WindowOfChart(HWND chart) {
+  if (IsWindow(chart) == FALSE) return nullptr;
+  return reinterpret_cast<const Win32DistributionWindow*>(GetWindowLongPtrW(GetParent(chart), GWLP_USERDATA));
+}
+
+BSTR BstrOf(std::string_view utf8) {
+  const std::wstring wide = WideOf(utf8);
+  return SysAllocStringLen(wide.data(), static_cast<UINT>(wide.size()));
+}
+
+bool IsSelf(const VARIANT& child) { return child.vt == VT_I4 && child.lVal == CHILDID_SELF; }
+
+// The chart as screen readers see it through MSAA: the system's object for
+// its window (its place, state and parent), named as the table names it,
+// described by what the view says of the chart now, in the role of a chart.
+class ChartAccessible final : public IAccessible, public IOleWindow {
+ public:
+  ChartAccessible(HWND chart, IAccessible* standard) : chart_(chart), standard_(standard) {}
+  ChartAccessible(const ChartAccessible&) = delete;
+  ChartAccessible& operator=(const ChartAccessible&) = delete;
+
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID id, void** object) override {
+    if (object == nullptr) return E_POINTER;
+    if (id == __uuidof(IUnknown) || id == __uuidof(IDispatch) || id == __uuidof(IAccessible)) {
+      *object = static_cast<IAccessible*>(this);
+    } else if (id == __uuidof(IOleWindow)) {
+      *object = static_cast<IOleWindow*>(this);
+    } else {
+      *object = nullptr;
+      return E_NOINTERFACE;
+    }
+    AddRef();
+    return S_OK;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return InterlockedIncrement(&references_); }
+  ULONG STDMETHODCALLTYPE Release() override {
+    const ULONG left = InterlockedDecrement(&references_);
+    if (left == 0) delete this;
+    return left;
+  }
+
+  HRESULT STDMETHODCALLTYPE get_accName(VARIANT child, BSTR* name) override {
+    if (name == nullptr) return E_POINTER;
+    if (!IsSelf(child)) return E_INVALIDARG;
+    *name = BstrOf(ControlOf(DistributionControl::Chart).accessibleName);
+    return *name != nullptr ? S_OK : E_OUTOFMEMORY;
+  }
+  HRESULT STDMETHODCALLTYPE get_accDescription(VARIANT child, BSTR* description) override {
+    if (description == nullptr) return E_POINTER;
+    *description = nullptr;
+    if (!IsSelf(child)) return E_INVALIDARG;
+    const Win32DistributionWindow* window = WindowOfChart(chart_);
+    if (window == nullptr) return RPC_E_DISCONNECTED;
+    *description = BstrOf(window->view().description);
+    return *description != nullptr ? S_OK : E_OUTOFMEMORY;
+  }
+  HRESULT STDMETHODCALLTYPE get_accRole(VARIANT child, VARIANT* role) override {
+    if (role == nullptr) return E_POINTER;
+    if (!IsSelf(child)) return E_INVALIDARG;
+    role->vt = VT_I4;
+    role->lVal = ROLE_SYSTEM_CHART;
+    return S_OK;
+  }
+
+  HRESULT STDMETHODCALLTYPE GetWindow(HWND* window) override {
+    if (window == nullptr) return E_POINTER;
+    *window = chart_;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL /*enter*/) override { return E_NOTIMPL; }
+
+  // The rest is the system's.
+  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
+    return standard_->GetTypeInfoCount(count);
+  }
+  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID locale, ITypeInfo** info) override {
+    return standard_->GetTypeInfo(index, locale, info);
+  }
+  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID id, LPOLESTR* names, UINT count, LCID locale,
+                                          DISPID* ids) override {
+    return standard_->GetIDsOfNames(id, names, count, locale, ids);
+  }
+  HRESULT STDMETHODCALLTYPE Invoke(DISPID member, REFIID id, LCID locale, WORD flags, DISPPARAMS* parameters,
+                                   VARIANT* result, EXCEPINFO* exception, UINT* argumentError) override {
+    return standard_->Invoke(member, id, locale, flags, parameters, result, exception, argumentError);
+  }
+  HRESULT STDMETHODCALLTYPE get_accParent(IDispatch** parent) override {
+    return standard_->get_accParent(parent);
+  }
+  HRESULT STDMETHODCALLTYPE get_accChildCount(LONG* count) override {
+    return standard_->get_accChildCount(count);
+  }
+  HRESULT STDMETHODCALLTYPE get_accChild(VARIANT child, IDispatch** object) override {
+    return standard_->get_accChild(child, object);
+  }
+  HRESULT STDMETHODCALLTYPE get_accValue(VARIANT child, BSTR* value) override {
+    return standard_->get_accValue(child, value);
+  }
+  HRESULT STDMETHODCALLTYPE get_accState(VARIANT child, VARIANT* state) override {
+    return standard_->get_accState(child, state);
+  }
+  HRESULT STDMETHODCALLTYPE get_accHelp(VARIANT child, BSTR* help) override {
+    return standard_->get_accHelp(child, help);
+  }
+  HRESULT STDMETHODCALLTYPE get_accHelpTopic(BSTR* file, VARIANT child, LONG* topic) override {
+    return standard_->get_accHelpTopic(file, child, topic);
+  }
+  HRESULT STDMETHODCALLTYPE get_accKeyboardShortcut(VARIANT child, BSTR* shortcut) override {
+    return standard_->get_accKeyboardShortcut(child, shortcut);
+  }
+  HRESULT STDMETHODCALLTYPE get_accFocus(VARIANT* focus) override { return standard_->get_accFocus(focus); }
+  HRESULT STDMETHODCALLTYPE get_accSelection(VARIANT* selection) override {
+    return standard_->get_accSelection(selection);
+  }
+  HRESULT STDMETHODCALLTYPE get_accDefaultAction(VARIANT child, BSTR* action) override {
+    return standard_->get_accDefaultAction(child, action);
+  }
+  HRESULT STDMETHODCALLTYPE accSelect(LONG flags, VARIANT child) override {
+    return standard_->accSelect(flags, child);
+  }
+  HRESULT STDMETHODCALLTYPE accLocation(LONG* left, LONG* top, LONG* width, LONG* height,
+                                        VARIANT child) override {
+    return standard_->accLocation(left, top, width, height, child);
+  }
+  HRESULT STDMETHODCALLTYPE accNavigate(LONG direction, VARIANT start, VARIANT* end) override {
+    return standard_->accNavigate(direction, start, end);
+  }
+  HRESULT STDMETHODCALLTYPE accHitTest(LONG left, LONG top, VARIANT* child) override {
+    return standard_->accHitTest(left, top, child);
+  }
+  HRESULT STDMETHODCALLTYPE accDoDefaultAction(VARIANT child) override {
+    return standard_->accDoDefaultAction(child);
+  }
+  HRESULT STDMETHODCALLTYPE put_accName(VARIANT child, BSTR name) override {
+    return standard_->put_accName(child, name);
+  }
+  HRESULT STDMETHODCALLTYPE put_accValue(VARIANT child, BSTR value) override {
+    return standard_->put_accValue(child, value);
+  }
+
+ private:
+  ~ChartAccessible() { standard_->Release(); }
+
+  HWND chart_;
+  IAccessible* standard_;
+  LONG references_ = 1;
+};
+
+// What WM_GETOBJECT answers for the chart's client area.
+LRESULT ChartObject(HWND chart, WPARAM wParam) {
+  IAccessible* standard = nullptr;
+  if (FAILED(CreateStdAccessibleObject(chart, OBJID_CLIENT, __uuidof(IAccessible),
+                                       reinterpret_cast<void**>(&standard)))) {
+    return 0;
+  }
+  auto* accessible = new ChartAccessible(chart, standard);
+  const LRESULT result =
+      LresultFromObject(__uuidof(IAccessible), wParam, static_cast<IAccessible*>(accessible));
+  accessible->Release();
+  return result;
+}
+
 }  // namespace
+
+HFONT CreateDistributionFont(UINT dpi) {
+  NONCLIENTMETRICSW metrics{};
+  metrics.cbSize = sizeof metrics;
+  SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, dpi);
+  return CreateFontIndirectW(&metrics.lfMessageFont);
+}
+
+ChartDrawing Win32ChartDrawing(const DistributionView& view, HDC context, HFONT font, SIZE area, UINT dpi,
+                               bool logarithmic) {
+  Gdiplus::Graphics graphics(context);
+  Prepare(graphics);
+  const Gdiplus::Font gdiplusFont(context, font);
+  return DrawingIn(view, graphics, gdiplusFont, area, dpi, logarithmic);
+}
 
 Win32DistributionWindow::Win32DistributionWindow(HINSTANCE instance, HWND owner, FormTexts formTexts)
     : formTexts_(std::move(formTexts)) {
@@ -89,7 +287,7 @@ Win32DistributionWindow::Win32DistributionWindow(HINSTANCE instance, HWND owner,
   chartClass.lpszClassName = kWin32ChartClass;
   RegisterClassExW(&chartClass);
 
-  const std::wstring title = WideOf(kDistributionTitle);
+  const std::wstring title = WideOf(kDistributionWindow.title);
   CreateWindowExW(0, kWin32DistributionClass, title.c_str(), WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr, instance, this);
 }
@@ -104,15 +302,13 @@ void Win32DistributionWindow::Show() {
   Refresh();
   ShowWindow(window_, SW_SHOW);
   SetForegroundWindow(window_);
-  SetFocus(GetDlgItem(window_, kLevelBox));
+  SetFocus(control(DistributionControl::Level));
 }
 
 bool Win32DistributionWindow::TakeDialogMessage(MSG& message) {
   if (message.hwnd != window_ && IsChild(window_, message.hwnd) == FALSE) return false;
-  // Esc closes the window, as it closes a dialog, unless it closes the open
-  // list of the price axis.
-  const bool listOpen = SendMessageW(GetDlgItem(window_, kScaleList), CB_GETDROPPEDSTATE, 0, 0) != 0;
-  if (message.message == WM_KEYDOWN && message.wParam == VK_ESCAPE && !listOpen) {
+  // Esc closes the window, as it closes a dialog.
+  if (message.message == WM_KEYDOWN && message.wParam == VK_ESCAPE) {
     ShowWindow(window_, SW_HIDE);
     return true;
   }
@@ -120,23 +316,16 @@ bool Win32DistributionWindow::TakeDialogMessage(MSG& message) {
 }
 
 void Win32DistributionWindow::Refresh() {
+  HWND chart = control(DistributionControl::Chart);
+  if (chart == nullptr) return;  // still being built
   const std::array<std::string, 4> texts = formTexts_();
-  const std::string level = WindowTextOf(GetDlgItem(window_, kLevelBox));
-  const std::string target = WindowTextOf(GetDlgItem(window_, kTargetBox));
-  logarithmic_ = SendMessageW(GetDlgItem(window_, kScaleList), CB_GETCURSEL, 0, 0) == 1;
-  view_ = ViewOf({{texts[0], texts[1], texts[2], texts[3]}, level, target});
-  std::string figures;
-  for (const Figure& figure : view_.figures) {
-    figures += figure.label;
-    figures += ": ";
-    figures += figure.text;
-    figures += "\r\n";
-  }
-  SetWindowTextW(GetDlgItem(window_, kFiguresBox), WideOf(figures).c_str());
-  // A screen reader names the chart by its text: the message, where there
-  // is one.
-  SetWindowTextW(chart_, WideOf(view_.message.empty() ? kChartName : view_.message).c_str());
-  InvalidateRect(chart_, nullptr, FALSE);
+  view_ = ViewOf({{texts[0], texts[1], texts[2], texts[3]},
+                  WindowTextOf(control(DistributionControl::Level)),
+                  WindowTextOf(control(DistributionControl::Target))});
+  logarithmic_ = SendMessageW(button(DistributionControl::PriceAxis, 1), BM_GETCHECK, 0, 0) == BST_CHECKED;
+  SetWindowTextW(control(DistributionControl::Figures), WideOf(FiguresText(view_, "\r\n")).c_str());
+  NotifyWinEvent(EVENT_OBJECT_DESCRIPTIONCHANGE, chart, OBJID_CLIENT, CHILDID_SELF);
+  InvalidateRect(chart, nullptr, FALSE);
 }
 
 LRESULT CALLBACK Win32DistributionWindow::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -153,24 +342,29 @@ LRESULT CALLBACK Win32DistributionWindow::Procedure(HWND window, UINT message, W
 
 LRESULT CALLBACK Win32DistributionWindow::ChartProcedure(HWND chart, UINT message, WPARAM wParam,
                                                          LPARAM lParam) {
-  auto* self = reinterpret_cast<Win32DistributionWindow*>(GetWindowLongPtrW(GetParent(chart), GWLP_USERDATA));
-  if (message == WM_ERASEBKGND) return 1;
-  if (message != WM_PAINT || self == nullptr) return DefWindowProcW(chart, message, wParam, lParam);
-  // Drawn off screen, then copied: no flicker while the window is resized.
-  PAINTSTRUCT paint{};
-  HDC screen = BeginPaint(chart, &paint);
-  RECT area{};
-  GetClientRect(chart, &area);
-  HDC offscreen = CreateCompatibleDC(screen);
-  HBITMAP bitmap = CreateCompatibleBitmap(screen, area.right, area.bottom);
-  const HGDIOBJ previous = SelectObject(offscreen, bitmap);
-  self->PaintChart(offscreen, area);
-  BitBlt(screen, 0, 0, area.right, area.bottom, offscreen, 0, 0, SRCCOPY);
-  SelectObject(offscreen, previous);
-  DeleteObject(bitmap);
-  DeleteDC(offscreen);
-  EndPaint(chart, &paint);
-  return 0;
+  const Win32DistributionWindow* self = WindowOfChart(chart);
+  switch (message) {
+    case WM_ERASEBKGND:
+      return 1;  // painted whole
+    case WM_PAINT: {
+      if (self == nullptr) break;
+      PAINTSTRUCT paint{};
+      HDC screen = BeginPaint(chart, &paint);
+      self->PaintChart(screen);
+      EndPaint(chart, &paint);
+      return 0;
+    }
+    case WM_PRINTCLIENT:
+      if (self == nullptr) break;
+      self->PaintChart(reinterpret_cast<HDC>(wParam));
+      return 0;
+    case WM_GETOBJECT:
+      if (static_cast<DWORD>(lParam) == static_cast<DWORD>(OBJID_CLIENT)) return ChartObject(chart, wParam);
+      break;
+    default:
+      break;
+  }
+  return DefWindowProcW(chart, message, wParam, lParam);
 }
 
 LRESULT Win32DistributionWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -189,123 +383,178 @@ LRESULT Win32DistributionWindow::Handle(UINT message, WPARAM wParam, LPARAM lPar
     case WM_COMMAND: {
       const int id = LOWORD(wParam);
       const int code = HIWORD(wParam);
-      if (id == IDCANCEL) {
-        ShowWindow(window_, SW_HIDE);
-      } else if ((id == kLevelBox || id == kTargetBox) && code == EN_CHANGE) {
-        Refresh();
-      } else if (id == kScaleList && code == CBN_SELCHANGE) {
+      const bool edited =
+          code == EN_CHANGE && (id == Win32DistributionControlId(DistributionControl::Level) ||
+                                id == Win32DistributionControlId(DistributionControl::Target));
+      const int firstAxis = Win32ChoiceButtonId(DistributionControl::PriceAxis, 0);
+      const bool chosen =
+          code == BN_CLICKED && id >= firstAxis &&
+          id < firstAxis + static_cast<int>(ControlOf(DistributionControl::PriceAxis).choices.size());
+      if (chosen) {
+        Choose(DistributionControl::PriceAxis);
+      } else if (edited) {
         Refresh();
       }
+      return 0;
+    }
+    case WM_NEXTDLGCTL: {
+      // What a dialog does, for the boxes that ask for it: a multi-line box
+      // passes Tab on this way.
+      HWND next = LOWORD(lParam) != 0
+                      ? reinterpret_cast<HWND>(wParam)
+                      : GetNextDlgTabItem(window_, GetFocus(), static_cast<BOOL>(wParam != 0));
+      if (next != nullptr) SetFocus(next);
       return 0;
     }
     case WM_CLOSE:
       ShowWindow(window_, SW_HIDE);  // kept for the next time; it ends with the form
       return 0;
-    case WM_CTLCOLORSTATIC:
-      if (reinterpret_cast<HWND>(lParam) == GetDlgItem(window_, kFiguresBox)) break;
-      SetBkColor(reinterpret_cast<HDC>(wParam), GetSysColor(COLOR_BTNFACE));
-      return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
     default:
       break;
   }
   return DefWindowProcW(window_, message, wParam, lParam);
 }
 
+// One child for each row, in the table's order, which is the z-order; a
+// choice's radio buttons just after its group. Each row begins a group of
+// the dialog keys, so that the arrows move only among a choice's buttons.
 void Win32DistributionWindow::CreateControls() {
   const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(window_, GWLP_HINSTANCE));
-  for (const ChildControl& child : kChildControls) {
-    HWND control = CreateWindowExW(
-        child.extendedStyle, child.className, child.text, WS_CHILD | WS_VISIBLE | child.style, 0, 0, 0, 0,
-        window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(child.id)), instance, nullptr);
-    if (child.id == kChart) chart_ = control;
+  const auto create = [this, instance](const wchar_t* className, std::string_view text, DWORD style,
+                                       DWORD extendedStyle, int id) {
+    return CreateWindowExW(extendedStyle, className, WideOf(text).c_str(), WS_CHILD | WS_VISIBLE | style, 0,
+                           0, 0, 0, window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance,
+                           nullptr);
+  };
+  for (std::size_t i = 0; i < kDistributionControls.size(); ++i) {
+    const WindowControl& row = kDistributionControls[i];
+    const auto which = static_cast<DistributionControl>(i);
+    const Win32Class windowClass = ClassOf(row.role);
+    controls_[i] = create(windowClass.name, TextOf(row), WS_GROUP | windowClass.style,
+                          windowClass.extendedStyle, Win32DistributionControlId(which));
+    for (std::size_t b = 0; b < row.choices.size(); ++b) {
+      create(L"BUTTON", row.choices[b], BS_AUTORADIOBUTTON | (b == 0 ? WS_GROUP : 0), 0,
+             Win32ChoiceButtonId(which, b));
+    }
+    if (!row.choices.empty()) {
+      SendMessageW(button(which, 0), BM_SETCHECK, BST_CHECKED, 0);
+      Choose(which);
+    }
   }
-  HWND scale = GetDlgItem(window_, kScaleList);
-  SendMessageW(scale, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(L"Lineal"));
-  SendMessageW(scale, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(L"Logar\u00EDtmico"));
-  SendMessageW(scale, CB_SETCURSEL, 0, 0);
 }
 
-// Every control in its place, scaled from 96 dots per inch to the window's.
+// The Tab key stops at a choice's checked button, as in a dialog.
+void Win32DistributionWindow::Choose(DistributionControl choice) {
+  for (std::size_t b = 0; b < ControlOf(choice).choices.size(); ++b) {
+    HWND radio = button(choice, b);
+    const bool checked = SendMessageW(radio, BM_GETCHECK, 0, 0) == BST_CHECKED;
+    const auto style = static_cast<DWORD>(GetWindowLongPtrW(radio, GWL_STYLE));
+    SetWindowLongPtrW(radio, GWL_STYLE,
+                      checked ? style | WS_TABSTOP : style & ~static_cast<DWORD>(WS_TABSTOP));
+  }
+  Refresh();
+}
+
+// Every control where its row puts it in the client area, at the window's
+// DPI, and a choice's buttons inside their group.
 void Win32DistributionWindow::Layout() {
   const auto dpi = static_cast<int>(GetDpiForWindow(window_));
   RECT client{};
   GetClientRect(window_, &client);
-  const std::array<Place, kChildControls.size()> places =
-      PlacesFor(MulDiv(client.right, 96, dpi), MulDiv(client.bottom, 96, dpi));
-  HWND control = GetWindow(window_, GW_CHILD);
-  for (std::size_t i = 0; i < places.size() && control != nullptr; ++i) {
-    const Place& place = places[i];
-    SetWindowPos(control, nullptr, MulDiv(place.left, dpi, 96), MulDiv(place.top, dpi, 96),
-                 MulDiv(place.width, dpi, 96), MulDiv(place.height, dpi, 96), SWP_NOZORDER | SWP_NOACTIVATE);
-    control = GetWindow(control, GW_HWNDNEXT);
+  const auto move = [](HWND window, const Rectangle& place) {
+    SetWindowPos(window, nullptr, place.left, place.top, place.width, place.height,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+  };
+  for (std::size_t i = 0; i < kDistributionControls.size(); ++i) {
+    const WindowControl& row = kDistributionControls[i];
+    const Rectangle place = RectangleOf(AtDpi(row.place, dpi), client.right, client.bottom);
+    move(controls_[i], place);
+    const Rectangle group{0, 0, MulDiv(place.width, 96, dpi), MulDiv(place.height, 96, dpi)};
+    for (std::size_t b = 0; b < row.choices.size(); ++b) {
+      const Rectangle inGroup = AtDpi(ChoiceButtonOf(group, b, row.choices.size()), dpi);
+      move(button(static_cast<DistributionControl>(i), b),
+           {place.left + inGroup.left, place.top + inGroup.top, inGroup.width, inGroup.height});
+    }
   }
-  InvalidateRect(chart_, nullptr, FALSE);
+  InvalidateRect(control(DistributionControl::Chart), nullptr, FALSE);
 }
 
+// The font and the client area's size for the DPI, and every control placed
+// for them.
 void Win32DistributionWindow::ApplyDpi(UINT dpi) {
-  NONCLIENTMETRICSW metrics{};
-  metrics.cbSize = sizeof metrics;
-  SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, dpi);
-  HFONT font = CreateFontIndirectW(&metrics.lfMessageFont);
-  for (HWND control = GetWindow(window_, GW_CHILD); control != nullptr;
-       control = GetWindow(control, GW_HWNDNEXT)) {
-    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+  HFONT font = CreateDistributionFont(dpi);
+  for (HWND child = GetWindow(window_, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+    SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
   }
   if (font_ != nullptr) DeleteObject(font_);
   font_ = font;
   const auto pixelsPerInch = static_cast<int>(dpi);
-  SetWindowPos(window_, nullptr, 0, 0, MulDiv(860, pixelsPerInch, 96), MulDiv(480, pixelsPerInch, 96),
+  RECT frame{0, 0, MulDiv(kDistributionWindow.width, pixelsPerInch, 96),
+             MulDiv(kDistributionWindow.height, pixelsPerInch, 96)};
+  AdjustWindowRectExForDpi(&frame, static_cast<DWORD>(GetWindowLongPtrW(window_, GWL_STYLE)), FALSE,
+                           static_cast<DWORD>(GetWindowLongPtrW(window_, GWL_EXSTYLE)), dpi);
+  SetWindowPos(window_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-  Layout();
+  Layout();  // the size may be the same, and send no WM_SIZE
 }
 
-// The shared drawing, antialiased with GDI+: shapes in their inks, then the
-// labels by the points they are aligned to.
-void Win32DistributionWindow::PaintChart(HDC context, const RECT& area) const {
-  Gdiplus::Graphics graphics(context);
-  graphics.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
-  graphics.SetTextRenderingHint(Gdiplus::TextRenderingHintClearTypeGridFit);
-  const COLORREF background = GetSysColor(COLOR_WINDOW);
-  graphics.Clear(Gdiplus::Color(255, GetRValue(background), GetGValue(background), GetBValue(background)));
-  const Gdiplus::Font font(context, font_);
-  const double scale = GetDpiForWindow(window_) / 96.0;
-  const ChartDrawing drawing = DrawChart(
-      view_, {static_cast<double>(area.right), static_cast<double>(area.bottom), font.GetHeight(&graphics)},
-      logarithmic_);
-  for (const Shape& shape : drawing.shapes) {
-    std::vector<Gdiplus::PointF> points;
-    for (const Point& point : shape.points) {
-      points.emplace_back(static_cast<Gdiplus::REAL>(point.x), static_cast<Gdiplus::REAL>(point.y));
+// The shared drawing as it is given, antialiased with GDI+, drawn off screen
+// and then copied, so that nothing flickers while the window is resized.
+void Win32DistributionWindow::PaintChart(HDC target) const {
+  HWND chart = control(DistributionControl::Chart);
+  RECT area{};
+  GetClientRect(chart, &area);
+  HDC offscreen = CreateCompatibleDC(target);
+  HBITMAP bitmap = CreateCompatibleBitmap(target, area.right, area.bottom);
+  const HGDIOBJ previous = SelectObject(offscreen, bitmap);
+  {
+    Gdiplus::Graphics graphics(offscreen);
+    Prepare(graphics);
+    const COLORREF background = GetSysColor(COLOR_WINDOW);
+    graphics.Clear(Gdiplus::Color(255, GetRValue(background), GetGValue(background), GetBValue(background)));
+    const Gdiplus::Font font(offscreen, font_);
+    const ChartDrawing drawing =
+        DrawingIn(view_, graphics, font, {area.right, area.bottom}, GetDpiForWindow(chart), logarithmic_);
+    for (const Shape& shape : drawing.shapes) {
+      if (shape.points.empty()) continue;
+      std::vector<Gdiplus::PointF> points;
+      for (const Point& point : shape.points) {
+        points.emplace_back(static_cast<Gdiplus::REAL>(point.x), static_cast<Gdiplus::REAL>(point.y));
+      }
+      const Gdiplus::Color colour = GdiplusColourOf(shape.ink);
+      const auto size = static_cast<Gdiplus::REAL>(shape.size);
+      const auto count = static_cast<INT>(points.size());
+      const Gdiplus::SolidBrush brush(colour);
+      switch (shape.kind) {
+        case ShapeKind::Area:
+          graphics.FillPolygon(&brush, points.data(), count);
+          break;
+        case ShapeKind::Line: {
+          // Round joins, as a curve through many points has; Wine's GDI+
+          // also leaves a hole at each mitred joint of a wide pen.
+          Gdiplus::Pen pen(colour, size);
+          pen.SetLineJoin(Gdiplus::LineJoinRound);
+          graphics.DrawLines(&pen, points.data(), count);
+          break;
+        }
+        case ShapeKind::Dot:
+          graphics.FillEllipse(&brush, points[0].X - size, points[0].Y - size, 2 * size, 2 * size);
+          break;
+      }
     }
-    const Gdiplus::Color colour = GdiplusColourOf(shape.ink);
-    if (shape.filled) {
-      const Gdiplus::SolidBrush brush(colour);
-      graphics.FillPolygon(&brush, points.data(), static_cast<INT>(points.size()));
-    } else if (points.size() == 1) {
-      const Gdiplus::SolidBrush brush(colour);
-      const auto radius = static_cast<Gdiplus::REAL>(4 * scale);
-      graphics.FillEllipse(&brush, points[0].X - radius, points[0].Y - radius, 2 * radius, 2 * radius);
-    } else {
-      const bool thin = shape.ink == Ink::Grid || shape.ink == Ink::Axis;
-      const Gdiplus::Pen pen(colour, static_cast<Gdiplus::REAL>((thin ? 1 : 2) * scale));
-      graphics.DrawLines(&pen, points.data(), static_cast<INT>(points.size()));
+    for (const Label& label : drawing.labels) {
+      const std::wstring text = WideOf(label.text);
+      const Gdiplus::SolidBrush brush(GdiplusColourOf(label.ink));
+      graphics.DrawString(text.c_str(), static_cast<INT>(text.size()), &font,
+                          Gdiplus::PointF(static_cast<Gdiplus::REAL>(label.topLeft.x),
+                                          static_cast<Gdiplus::REAL>(label.topLeft.y)),
+                          LabelFormat(), &brush);
     }
   }
-  for (const Label& label : drawing.labels) {
-    const std::wstring text = WideOf(label.text);
-    Gdiplus::RectF bounds;
-    graphics.MeasureString(text.c_str(), -1, &font, Gdiplus::PointF(0, 0), &bounds);
-    const double left = label.horizontal == Align::Start    ? label.at.x
-                        : label.horizontal == Align::Middle ? label.at.x - bounds.Width / 2
-                                                            : label.at.x - bounds.Width;
-    const double top = label.vertical == Align::Start    ? label.at.y
-                       : label.vertical == Align::Middle ? label.at.y - bounds.Height / 2
-                                                         : label.at.y - bounds.Height;
-    const Gdiplus::SolidBrush brush(GdiplusColourOf(label.ink));
-    graphics.DrawString(text.c_str(), -1, &font,
-                        Gdiplus::PointF(static_cast<Gdiplus::REAL>(left), static_cast<Gdiplus::REAL>(top)),
-                        &brush);
-  }
+  BitBlt(target, 0, 0, area.right, area.bottom, offscreen, 0, 0, SRCCOPY);
+  SelectObject(offscreen, previous);
+  DeleteObject(bitmap);
+  DeleteDC(offscreen);
 }
 
 }  // namespace cotalia
