@@ -2,17 +2,20 @@
 // Drives the real Cotalia.exe, started as a child process, through window
 // messages, as a screen reader or a test robot would: its controls, focus and
 // Tab chain, the worked example, "Borrar", the error report and the exit
-// status, the distribution window (its table, its scenario and its keys),
-// and the executable's version record.
+// status, the distribution window (its table, its scenario, its keys and
+// the pixels of its chart), and the executable's version record.
 // Usage: cotalia_win32_tests PATH\TO\Cotalia.exe [GoogleTest flags]
 #include <gtest/gtest.h>
 #include <windows.h>
 // After windows.h, which it needs.
+#include <gdiplus.h>
 #include <oleacc.h>
 
 #include <algorithm>
 #include <array>
 #include <chrono>
+#include <cmath>
+#include <cstdint>
 #include <string>
 #include <thread>
 #include <vector>
@@ -640,6 +643,236 @@ TEST(Win32Window, DistributionWindowTabsRoundItsBoxesAndClosesWithEsc) {
   PostMessageW(program.window(), WM_CLOSE, 0, 0);
   EXPECT_EQ(program.exitStatus(), 0);
 }
+
+// A window's client area as it stands on the screen, 0xRRGGBB row by row,
+// once two readings a moment apart agree: the program paints and hands its
+// pixels to the X server in its own time. The window is raised and moved
+// into the screen's corner first, so that nothing covers it. Read from the
+// screen rather than printed: Wine cannot send WM_PRINT, which PrintWindow
+// sends, to another process ("pack_message msg 317 (WM_PRINT) not supported
+// yet"), and a window's own DC read from another process gives nothing.
+struct Picture {
+  int width = 0;
+  int height = 0;
+  std::vector<std::uint32_t> pixels;
+
+  std::uint32_t at(int x, int y) const { return pixels[static_cast<std::size_t>(y) * width + x]; }
+};
+
+Picture ScreenPixelsOf(HWND window) {
+  SetWindowPos(GetAncestor(window, GA_ROOT), HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
+  RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+  RECT client{};
+  GetClientRect(window, &client);
+  POINT origin{0, 0};
+  ClientToScreen(window, &origin);
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = client.right;
+  info.bmiHeader.biHeight = -client.bottom;  // top row first
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  if (bitmap == nullptr) {
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return {};
+  }
+  const HGDIOBJ previous = SelectObject(memory, bitmap);
+  const auto count = static_cast<std::size_t>(client.right) * client.bottom;
+  const auto read = [&] {
+    BitBlt(memory, 0, 0, client.right, client.bottom, screen, origin.x, origin.y, SRCCOPY);
+    GdiFlush();
+    const auto* pixels = static_cast<const std::uint32_t*>(bits);
+    Picture picture{client.right, client.bottom, {}};
+    for (std::size_t i = 0; i < count; ++i) picture.pixels.push_back(pixels[i] & 0xFFFFFF);
+    return picture;
+  };
+  Picture picture = read();
+  WaitFor([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    Picture again = read();
+    const bool settled = again.pixels == picture.pixels;
+    picture = std::move(again);
+    return settled;
+  });
+  SelectObject(memory, previous);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  return picture;
+}
+
+int Red(std::uint32_t pixel) { return static_cast<int>(pixel >> 16 & 0xFF); }
+int Green(std::uint32_t pixel) { return static_cast<int>(pixel >> 8 & 0xFF); }
+int Blue(std::uint32_t pixel) { return static_cast<int>(pixel & 0xFF); }
+
+struct Box {
+  double left;
+  double top;
+  double right;
+  double bottom;
+
+  bool Holds(double x, double y) const { return x >= left && x < right && y >= top && y < bottom; }
+  bool Meets(const Box& other) const {
+    return left < other.right && other.left < right && top < other.bottom && other.top < bottom;
+  }
+};
+
+class Win32DistributionChart : public testing::TestWithParam<bool> {};
+
+// What the chart paints is what the drawing says: the band's colour where
+// the band lies, the median's dark blue on its line, each label's text in
+// its box, and nothing but the background outside the plot and the labels,
+// which stay inside the chart and apart. The drawing is made here as the program makes it, from the same
+// view, in the same font at the same DPI and measured by the same GDI+.
+TEST_P(Win32DistributionChart, PaintsItsDrawing) {
+  const bool logarithmic = GetParam();
+  RunningProgram program;
+  ASSERT_NE(program.window(), nullptr);
+  HWND distribution = program.openDistribution();
+  ASSERT_NE(distribution, nullptr);
+  // A wider spread, which parts the median from the expected price.
+  program.type("Text3", L"60");
+  TypeInto(DistributionControlOf(distribution, DistributionControl::Level), "99");
+  TypeInto(DistributionControlOf(distribution, DistributionControl::Target), "130");
+  HWND axis =
+      GetDlgItem(distribution, Win32ChoiceButtonId(DistributionControl::PriceAxis, logarithmic ? 1 : 0));
+  SendMessageW(axis, BM_CLICK, 0, 0);
+  ASSERT_EQ(SendMessageW(axis, BM_GETCHECK, 0, 0), BST_CHECKED);
+  HWND chart = DistributionControlOf(distribution, DistributionControl::Chart);
+  const Picture image = ScreenPixelsOf(chart);
+  ASSERT_GT(image.width, 0);
+
+  const Gdiplus::GdiplusStartupInput startup;
+  ULONG_PTR gdiplus = 0;
+  ASSERT_EQ(Gdiplus::GdiplusStartup(&gdiplus, &startup, nullptr), Gdiplus::Ok);
+  const UINT dpi = GetDpiForWindow(chart);
+  HFONT font = CreateDistributionFont(dpi);
+  HDC context = CreateCompatibleDC(nullptr);
+  const ChartDrawing drawing = Win32ChartDrawing(ViewOf({{"100", "10", "60", "12"}, "99", "130"}), context,
+                                                 font, {image.width, image.height}, dpi, logarithmic);
+  double line = 0;
+  {
+    Gdiplus::Graphics graphics(context);
+    line = Gdiplus::Font(context, font).GetHeight(&graphics);
+  }
+  DeleteDC(context);
+  DeleteObject(font);
+  Gdiplus::GdiplusShutdown(gdiplus);
+  ASSERT_GT(drawing.plot.right, drawing.plot.left) << "a message in place of the chart";
+  ASSERT_GT(line, 0);
+
+  const auto shape = [&drawing](Ink ink) -> const Shape* {
+    for (const Shape& s : drawing.shapes) {
+      if (s.ink == ink) return &s;
+    }
+    return nullptr;
+  };
+  const Shape* band = shape(Ink::Band);
+  const Shape* median = shape(Ink::Median);
+  const Shape* expected = shape(Ink::Expected);
+  ASSERT_TRUE(band != nullptr && median != nullptr && expected != nullptr);
+  const std::size_t samples = median->points.size();
+  const COLORREF background = GetSysColor(COLOR_WINDOW);
+  const std::uint32_t backgroundPixel = static_cast<std::uint32_t>(GetRValue(background)) << 16 |
+                                        static_cast<std::uint32_t>(GetGValue(background)) << 8 |
+                                        GetBValue(background);
+
+  // Inside the band, halfway between its upper edge and the median, away
+  // from the grid, the target's line and the expected price's: the band's
+  // colour over the background.
+  const auto nearStraightLine = [&drawing](double x, double y) {
+    for (const Shape& s : drawing.shapes) {
+      if (s.ink != Ink::Grid && s.ink != Ink::Target) continue;
+      const bool vertical = s.points[0].x == s.points[1].x;
+      if (vertical ? std::abs(s.points[0].x - x) < 4 : std::abs(s.points[0].y - y) < 4) return true;
+    }
+    return false;
+  };
+  const Colour ink = ColourOf(Ink::Band);
+  const double alpha = ink.alpha / 255.0;
+  const auto blend = [alpha](int over, int under) { return over * alpha + under * (1 - alpha); };
+  int bandPixels = 0;
+  for (std::size_t i = samples / 2; i < samples - 2; ++i) {
+    const double x = band->points[i].x;
+    const double y = (band->points[i].y + median->points[i].y) / 2;
+    if (median->points[i].y - band->points[i].y < 10 || std::abs(expected->points[i].y - y) < 5 ||
+        nearStraightLine(x, y)) {
+      continue;
+    }
+    const std::uint32_t pixel = image.at(static_cast<int>(std::lround(x)), static_cast<int>(std::lround(y)));
+    EXPECT_TRUE(std::abs(Red(pixel) - blend(ink.red, GetRValue(background))) <= 3 &&
+                std::abs(Green(pixel) - blend(ink.green, GetGValue(background))) <= 3 &&
+                std::abs(Blue(pixel) - blend(ink.blue, GetBValue(background))) <= 3)
+        << "band at " << x << ", " << y << " is " << std::hex << pixel;
+    ++bandPixels;
+  }
+  EXPECT_GE(bandPixels, 5);
+  // On the median's line, where the expected price's, drawn after it, is
+  // not: its dark blue, not the band's light one.
+  int medianPixels = 0;
+  for (std::size_t i = 4; i < samples - 4; i += 2) {
+    if (std::abs(expected->points[i].y - median->points[i].y) < 3.5) continue;
+    const std::uint32_t pixel = image.at(static_cast<int>(std::lround(median->points[i].x)),
+                                         static_cast<int>(std::lround(median->points[i].y)));
+    EXPECT_TRUE(Red(pixel) < 110 && Blue(pixel) > Red(pixel) + 60)
+        << std::hex << pixel << std::dec << " at " << median->points[i].x << ", " << median->points[i].y;
+    ++medianPixels;
+  }
+  EXPECT_GE(medianPixels, 10);
+
+  // Outside the plot (and the start dot and pens that reach past its edges)
+  // and outside every label: the background only.
+  const Box plot{drawing.plot.left - 6, drawing.plot.top - 3, drawing.plot.right + 3,
+                 drawing.plot.bottom + 3};
+  std::vector<Box> labels;
+  for (const Label& label : drawing.labels) {
+    labels.push_back({label.topLeft.x - 2, label.topLeft.y - 2, label.topLeft.x + label.width + 2,
+                      label.topLeft.y + line + 2});
+  }
+  int stray = 0;
+  for (int y = 0; y < image.height; ++y) {
+    for (int x = 0; x < image.width; ++x) {
+      const double cx = x + 0.5;
+      const double cy = y + 0.5;
+      if (plot.Holds(cx, cy) ||
+          std::any_of(labels.begin(), labels.end(), [&](const Box& b) { return b.Holds(cx, cy); })) {
+        continue;
+      }
+      if (image.at(x, y) != backgroundPixel) ++stray;
+    }
+  }
+  EXPECT_EQ(stray, 0);
+  for (const Label& label : drawing.labels) {
+    int inked = 0;
+    for (auto y = static_cast<int>(label.topLeft.y); y < label.topLeft.y + line && y < image.height; ++y) {
+      for (auto x = static_cast<int>(label.topLeft.x); x < label.topLeft.x + label.width && x < image.width;
+           ++x) {
+        if (x >= 0 && y >= 0 && image.at(x, y) != backgroundPixel) ++inked;
+      }
+    }
+    EXPECT_GE(inked, 3) << label.text << " is not written";
+  }
+  const Box whole{0, 0, static_cast<double>(image.width), static_cast<double>(image.height)};
+  for (std::size_t i = 0; i < labels.size(); ++i) {
+    const Box inner{labels[i].left + 2, labels[i].top + 2, labels[i].right - 2, labels[i].bottom - 2};
+    EXPECT_TRUE(inner.left >= whole.left && inner.top >= whole.top && inner.right <= whole.right &&
+                inner.bottom <= whole.bottom)
+        << drawing.labels[i].text;
+    for (std::size_t j = i + 1; j < labels.size(); ++j) {
+      const Box other{labels[j].left + 2, labels[j].top + 2, labels[j].right - 2, labels[j].bottom - 2};
+      EXPECT_FALSE(inner.Meets(other)) << drawing.labels[i].text << " over " << drawing.labels[j].text;
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(PriceAxes, Win32DistributionChart, testing::Bool(),
+                         [](const auto& info) { return info.param ? "Logarithmic" : "Linear"; });
 
 TEST(Win32Window, TextBoxesHaveNoLengthLimit) {
   RunningProgram program;
