@@ -9,14 +9,17 @@ namespace cotalia {
 
 // Phi(x), the probability that a standard normal variable is below x. Within
 // 4 units in the last place of the true value wherever that is a normal
-// double (x > -37.5); below, the subnormal result is within a few units of
-// the smallest subnormal. 0 and 1 at the infinities, NaN for NaN.
+// double (x > -37.5); below, the subnormal result is within 4 units of the
+// smallest subnormal. 0 and 1 at the infinities, NaN for NaN.
 double NormalCdf(double x);
 
 // The x with Phi(x) = p, for 0 < p < 1: -infinity for p <= 0, +infinity for
 // p >= 1, NaN for NaN. Within 8 units in the last place for p up to 0.25 and
 // from 0.75, the range of the confidence levels from 50 %; nearer 0.5, where
-// x nears 0, within 2^-52 absolute.
+// x nears 0, within 2^-50 absolute (Phi's 4 units of p, up to 2^-52, over
+// phi(x) >= 0.31). For a subnormal p, whose quantiles Phi's subnormal values
+// tell apart only so far, either within those 8 units or Phi(x) within 1 unit
+// of the smallest subnormal of p.
 double NormalQuantile(double p);
 
 }  // namespace cotalia

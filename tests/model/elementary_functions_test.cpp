@@ -257,10 +257,13 @@ TEST(HardToRound, MatchMpfr) {
 }
 
 // Phi(x) = erfc(-x/sqrt 2)/2, and its error in units in the last place of
-// the true value, at 256 bits.
+// the true value, at 256 bits and with MPFR's widest exponents: far in the
+// tails, Phi and the differences from it lie below the doubles' subnormals.
 class NormalReference {
  public:
   NormalReference() {
+    mpfr_set_emin(mpfr_get_emin_min());
+    mpfr_set_emax(mpfr_get_emax_max());
     mpfr_inits2(256, x_, y_, root2_, (mpfr_ptr) nullptr);
     mpfr_sqrt_ui(root2_, 2, MPFR_RNDN);
   }
@@ -282,8 +285,29 @@ class NormalReference {
     return UlpsFrom(ours);
   }
 
-  // The x with Phi(x) = p, by Newton's iteration from ours at 256 bits.
+  // |Phi(x) - p| in units of the smallest subnormal.
+  double CdfSubnormalsFrom(double x, double p) {
+    mpfr_set_d(x_, x, MPFR_RNDN);
+    Cdf();
+    mpfr_sub_d(y_, y_, p, MPFR_RNDN);
+    mpfr_mul_2ui(y_, y_, 1074, MPFR_RNDN);
+    return std::fabs(mpfr_get_d(y_, MPFR_RNDN));
+  }
+
   double QuantileUlps(double p, double ours) {
+    QuantileInto(p, ours);
+    return UlpsFrom(ours);
+  }
+
+  double QuantileError(double p, double ours) {
+    QuantileInto(p, ours);
+    mpfr_sub_d(y_, y_, ours, MPFR_RNDN);
+    return std::fabs(mpfr_get_d(y_, MPFR_RNDN));
+  }
+
+ private:
+  // The x with Phi(x) = p into y_, by Newton's iteration from ours at 256 bits.
+  void QuantileInto(double p, double ours) {
     mpfr_t phi;
     mpfr_init2(phi, 256);
     mpfr_set_d(x_, ours, MPFR_RNDN);
@@ -303,10 +327,8 @@ class NormalReference {
     }
     mpfr_clear(phi);
     mpfr_set(y_, x_, MPFR_RNDN);
-    return UlpsFrom(ours);
   }
 
- private:
   double UlpsFrom(double ours) {
     const double truth = mpfr_get_d(y_, MPFR_RNDN);
     const double unit =
@@ -326,14 +348,21 @@ struct Bounded {
   double high;
   double ulps;  // the bound stated beside the function
   long count;   // MPFR's erfc slows down far in the tails
+  // Where set, the bound is on the error itself instead (near the median,
+  // where the quantile nears 0).
+  double absolute = 0;
+  // Where set, for a subnormal p, the bound is also met by Phi at the
+  // quantile within this many units of the smallest subnormal of p.
+  double subnormals = 0;
 };
 
 void PrintTo(const Bounded& b, std::ostream* os) { *os << b.name; }
 
 class NormalCdfWithinItsBound : public testing::TestWithParam<Bounded> {};
 
-// Down to where Phi leaves the normal range: the far tails that a target far
-// from the median reaches.
+// Down to where Phi leaves the normal range, the far tails that a target far
+// from the median reaches, and below it to where Phi is 0 (units there are
+// the smallest subnormal's).
 TEST_P(NormalCdfWithinItsBound, AgainstMpfr) {
   NormalReference reference;
   std::mt19937_64 random(std::hash<std::string>{}(GetParam().name));
@@ -347,13 +376,12 @@ TEST_P(NormalCdfWithinItsBound, AgainstMpfr) {
   RecordProperty("worst_ulps", std::to_string(worst));
 }
 
-INSTANTIATE_TEST_SUITE_P(Ranges, NormalCdfWithinItsBound,
-                         testing::Values(Bounded{"Central", -0.5, 0.5, 4, 20000},
-                                         Bounded{"NearTheMedian", -2, -0.5, 4, 20000},
-                                         Bounded{"LowerTail", -8, -2, 4, 10000},
-                                         Bounded{"FarLowerTail", -37.5, -8, 4, 1000},
-                                         Bounded{"UpperHalf", 0.5, 9, 4, 10000}),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Ranges, NormalCdfWithinItsBound,
+    testing::Values(Bounded{"Central", -0.5, 0.5, 4, 20000}, Bounded{"NearTheMedian", -2, -0.5, 4, 20000},
+                    Bounded{"LowerTail", -8, -2, 4, 10000}, Bounded{"FarLowerTail", -37.5, -8, 4, 1000},
+                    Bounded{"UpperHalf", 0.5, 9, 4, 10000}, Bounded{"Subnormal", -40, -37.5, 4, 1000}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 class NormalQuantileWithinItsBound : public testing::TestWithParam<Bounded> {};
 
@@ -364,15 +392,24 @@ TEST_P(NormalQuantileWithinItsBound, AgainstMpfr) {
   for (long i = 0; i < GetParam().count * Scale(); ++i) {
     double p = std::exp2(Uniform(random, GetParam().low, GetParam().high));
     if (GetParam().name[0] == 'U') p = 1 - p;
-    const double ulps = reference.QuantileUlps(p, NormalQuantile(p));
-    ASSERT_LE(ulps, GetParam().ulps) << std::hexfloat << p;
+    const double ours = NormalQuantile(p);
+    ASSERT_TRUE(std::isfinite(ours)) << std::hexfloat << p;
+    if (GetParam().absolute > 0) {
+      ASSERT_LE(reference.QuantileError(p, ours), GetParam().absolute) << std::hexfloat << p;
+    } else if (reference.QuantileUlps(p, ours) > GetParam().ulps) {
+      ASSERT_GT(GetParam().subnormals, 0) << "beyond the bound in units at " << std::hexfloat << p;
+      ASSERT_LE(reference.CdfSubnormalsFrom(ours, p), GetParam().subnormals) << std::hexfloat << p;
+    }
   }
 }
 
 INSTANTIATE_TEST_SUITE_P(Ranges, NormalQuantileWithinItsBound,
                          testing::Values(Bounded{"LowerLevels", -22, -2, 8, 3000},
                                          Bounded{"FarLowerTail", -1000, -22, 8, 200},
-                                         Bounded{"UpperLevels", -22, -2, 8, 3000}),
+                                         Bounded{"UpperLevels", -22, -2, 8, 3000},
+                                         Bounded{"SubnormalLevels", -1074, -1022, 8, 300, 0, 1},
+                                         Bounded{"LowerCentral", -2, -1, 0, 3000, 0x1p-50},
+                                         Bounded{"UpperCentral", -2, -1, 0, 3000, 0x1p-50}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST(SpecialValues, FollowIeee) {
@@ -395,6 +432,44 @@ TEST(SpecialValues, FollowIeee) {
   EXPECT_EQ(NormalCdf(-1e200), 0);
   EXPECT_EQ(NormalCdf(40), 1);
   EXPECT_TRUE(std::isnan(NormalCdf(std::nan(""))));
+}
+
+// Bit for bit: the median's 0 is +0, and a NaN comes back as it went in.
+TEST(SpecialValues, OfTheNormalQuantile) {
+  const double inf = std::numeric_limits<double>::infinity();
+  const double nan = std::nan("");
+  const struct {
+    double p;
+    double x;
+  } cases[] = {{0, -inf},  {-0.0, -inf}, {-1e-300, -inf}, {-1, -inf}, {-inf, -inf}, {1, inf},
+               {1.5, inf}, {2, inf},     {1e300, inf},    {inf, inf}, {0.5, 0},     {nan, nan}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(std::bit_cast<std::uint64_t>(NormalQuantile(c.p)), std::bit_cast<std::uint64_t>(c.x)) << c.p;
+  }
+}
+
+// The quantile of 1 - p is minus that of p exactly, wherever 1 - p is exact.
+TEST(NormalQuantile, IsOddAboutTheMedian) {
+  const double levels[] = {0x1p-53, 1e-15, 1e-8, 1e-3, 0.01, 0.025, 0.05,      0.1,
+                           0.2,     0.25,  0.3,  0.4,  0.45, 0.49,  0.4999999, 0x1.ffffffffffffep-2};
+  for (const double level : levels) {
+    const double p = 1 - (1 - level);  // a multiple of 2^-53, so that 1 - p is exact
+    ASSERT_EQ(1 - (1 - p), p);
+    EXPECT_EQ(NormalQuantile(1 - p), -NormalQuantile(p)) << std::hexfloat << p;
+    EXPECT_LT(NormalQuantile(p), 0) << std::hexfloat << p;
+  }
+}
+
+// Where Phi's values are subnormal: finite quantiles, below the smallest
+// normal's and above where Phi rounds to 0.
+TEST(NormalQuantile, IsFiniteForSubnormalLevels) {
+  const double smallestNormal = NormalQuantile(std::numeric_limits<double>::min());
+  for (const double p : {std::numeric_limits<double>::denorm_min(), 1e-323, 1e-320, 1e-315, 1e-310}) {
+    const double x = NormalQuantile(p);
+    EXPECT_TRUE(std::isfinite(x)) << p;
+    EXPECT_LT(x, smallestNormal) << p;
+    EXPECT_GT(x, -38.6) << p;  // Phi(-38.6) is below half the smallest subnormal
+  }
 }
 
 }  // namespace
