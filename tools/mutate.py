@@ -431,8 +431,10 @@ def parse_lines(specs):
 
 
 def main():
-    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("files", nargs="+")
+    parser = argparse.ArgumentParser(
+        usage=argparse.SUPPRESS, description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter
+    )
+    parser.add_argument("files", nargs="+", help=argparse.SUPPRESS)
     parser.add_argument("--list", action="store_true")
     parser.add_argument("--sample", type=int)
     parser.add_argument("--seed", type=int, default=1)
