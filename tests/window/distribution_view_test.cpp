@@ -300,6 +300,10 @@ TEST(DrawChart, CurvesInsideThePlotLabelsApart) {
         EXPECT_TRUE(Apart(a, b, area.lineHeight)) << a.text << " over " << b.text;
       }
     }
+    // Now is the left edge, whatever the horizon.
+    const Shape* start = ShapeOf(drawing, Ink::Start);
+    ASSERT_NE(start, nullptr);
+    EXPECT_DOUBLE_EQ(start->points.at(0).x, plot.left);
     const Shape* median = ShapeOf(drawing, Ink::Median);
     ASSERT_NE(median, nullptr);
     const std::size_t last = median->points.size() - 1;
