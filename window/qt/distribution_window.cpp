@@ -10,13 +10,11 @@
 #include <QPlainTextEdit>
 #include <QRadioButton>
 
+#include "qt_text.h"
+
 namespace cotalia {
 
 namespace {
-
-QString QStringOf(std::string_view utf8) {
-  return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
-}
 
 QColor QColorOf(Ink ink) {
   const Colour colour = ColourOf(ink);

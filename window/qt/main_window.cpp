@@ -19,15 +19,12 @@
 
 #include "application_icon.h"
 #include "distribution_window.h"
+#include "qt_text.h"
 #include "window_description.h"
 
 namespace cotalia {
 
 namespace {
-
-QString QStringOf(std::string_view utf8) {
-  return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
-}
 
 // A box whose text is wider than the room it shows text in carries the whole
 // text as its tooltip; one whose text fits carries none.

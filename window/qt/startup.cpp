@@ -5,6 +5,7 @@
 
 #include "main_window.h"
 #include "menu_bar.h"
+#include "qt_text.h"
 
 namespace cotalia {
 
@@ -15,8 +16,7 @@ int RunCotalia(int argc, char** argv) {
   QApplication::setAttribute(Qt::AA_DontUseNativeMenuBar);
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Cotalia"));
-  QApplication::setApplicationVersion(
-      QString::fromUtf8(kVersion.data(), static_cast<qsizetype>(kVersion.size())));
+  QApplication::setApplicationVersion(QStringOf(kVersion));
   MainWindow window;
   window.show();
   return QApplication::exec();
