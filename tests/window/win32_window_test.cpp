@@ -562,6 +562,8 @@ TEST(Win32Window, DistributionWindowPlaysItsScenario) {
         break;
     }
     EXPECT_EQ(WithLineFeeds(TextOf(figures)), WideOf(step.figures));
+    // What a screen reader reads of the figures: their box's value.
+    EXPECT_EQ(WithLineFeeds(AccessibleTextOf(figures, &IAccessible::get_accValue)), WideOf(step.figures));
     EXPECT_EQ(AccessibleTextOf(chart, &IAccessible::get_accDescription), WideOf(step.description));
     EXPECT_TRUE(HeardDescriptionChange(chart));
   }
