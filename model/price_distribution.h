@@ -57,7 +57,9 @@ struct PriceDistribution {
 // Reads the form's four texts as "Media Dn" reads them (the return and the
 // volatility strictly, the horizon and the price leniently, in that order),
 // then the level strictly and the target leniently, and computes the figures
-// at the horizon. A problem with the target leaves the rest to be drawn.
+// at the horizon. Each input is checked as it is read, so the problem given
+// is that of the first input, in that order, that cannot be used. A problem
+// with the target leaves the rest to be drawn.
 std::variant<PriceDistribution, InputProblem> DistributionOf(const DistributionRequest& request);
 
 // The quantities from now to the horizon at `samples` + 1 evenly spaced

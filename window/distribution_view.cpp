@@ -27,36 +27,45 @@ std::string_view NameOf(DistributionInput input) {
     case DistributionInput::Months:
       return AccessibleNameOf(kFieldBindings[IndexOf(Field::Text4)]);
     case DistributionInput::Level:
-      return "Nivel de confianza";
+      return ControlOf(DistributionControl::Level).accessibleName;
     case DistributionInput::Target:
       return ControlOf(DistributionControl::Target).accessibleName;
   }
   return {};
 }
 
-std::string MessageOf(const InputProblem& problem) {
-  const std::string name(NameOf(problem.input));
-  switch (problem.kind) {
+// What is wrong with an input's text, to follow its name.
+std::string ProblemText(InputProblem::Kind kind) {
+  switch (kind) {
     case InputProblem::Kind::NotANumber:
-      return name + ": escriba un número";
+      return "escriba un número";
     case InputProblem::Kind::BeyondRange:
-      return name + ": el número excede el rango de los números";
+      return "el número excede el rango de los números";
     case InputProblem::Kind::NotPositive:
-      return name + ": escriba un número mayor que cero";
+      return "escriba un número mayor que cero";
     case InputProblem::Kind::Negative:
-      return name + ": escriba un número de meses no negativo";
+      return "escriba un número de meses no negativo";
     case InputProblem::Kind::OutsideLevels:
-      return name + ": escriba un número entre " + TextOfNumber(kLowestLevel) + " y " +
-             TextOfNumber(kHighestLevel);
+      return "escriba un número entre " + TextOfNumber(kLowestLevel) + " y " + TextOfNumber(kHighestLevel);
     case InputProblem::Kind::ResultBeyondRange:
       break;
   }
-  return "Rendimiento, Volatilidad y Tiempo dan un resultado que excede el rango de los números";
+  return "el resultado excede el rango de los números";
+}
+
+std::string MessageOf(const InputProblem& problem) {
+  if (problem.kind == InputProblem::Kind::ResultBeyondRange) {
+    return "Rendimiento, Volatilidad y Tiempo dan un resultado que excede el rango de los números";
+  }
+  std::string message(NameOf(problem.input));
+  message += ": ";
+  message += ProblemText(problem.kind);
+  return message;
 }
 
 // The chart in a sentence or two: the band and the median at the horizon,
 // and the target's probabilities where there is one.
-std::string DescriptionOf(const PriceDistribution& d, const std::vector<Figure>& figures) {
+std::string DescriptionOf(const PriceDistribution& d) {
   const PricePoint& h = d.horizon;
   std::string text = "Banda del " + TextOfNumber(d.level) + " % de los precios a " +
                      TextOfNumber(d.inputs.months) + " meses: de " + TextOfNumber(h.lower) + " a " +
@@ -66,8 +75,10 @@ std::string DescriptionOf(const PriceDistribution& d, const std::vector<Figure>&
     const std::string price = TextOfNumber(*target);
     text += " Probabilidad de acabar por encima de " + price + ": " + PercentText(p.above) +
             "; por debajo: " + PercentText(p.below) + ".";
-  } else if (std::holds_alternative<InputProblem>(d.target)) {
-    text += " " + figures.back().text + ".";
+  } else if (const auto* problem = std::get_if<InputProblem>(&d.target)) {
+    text += ' ';
+    text += MessageOf(*problem);
+    text += '.';
   }
   return text;
 }
@@ -91,14 +102,14 @@ DistributionView ViewOf(const DistributionRequest& request) {
       {"Variacion esperada", TextOfNumber(h.deviation)},
   };
   if (const auto* problem = std::get_if<InputProblem>(&d.target)) {
-    figures.push_back({std::string(NameOf(DistributionInput::Target)), MessageOf(*problem)});
+    figures.push_back({std::string(NameOf(DistributionInput::Target)), ProblemText(problem->kind)});
   } else if (const auto* target = std::get_if<double>(&d.target)) {
     const TargetProbabilities probabilities = ProbabilitiesOf(d, *target);
     const std::string price = TextOfNumber(*target);
     figures.push_back({"Por encima de " + price, PercentText(probabilities.above)});
     figures.push_back({"Por debajo de " + price, PercentText(probabilities.below)});
   }
-  std::string description = DescriptionOf(d, figures);
+  std::string description = DescriptionOf(d);
   return {d, std::move(figures), std::move(description)};
 }
 

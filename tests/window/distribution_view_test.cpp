@@ -49,8 +49,11 @@ TEST(ViewOf, AMessageNamesTheInput) {
       {{{"100", "10", "x", "12"}, "95", ""}, "Volatilidad: escriba un número"},
       {{{"100", "10", "20", "-3"}, "95", ""}, "Tiempo: escriba un número de meses no negativo"},
       {{{"100", "10", "20", "1E400"}, "95", ""}, "Tiempo: el número excede el rango de los números"},
-      {{kWorked, "100", ""}, "Nivel de confianza: escriba un número entre 50 y 99.9999"},
-      {{kWorked, "95 %", ""}, "Nivel de confianza: escriba un número"},
+      {{kWorked, "100", ""}, "Nivel de confianza (%): escriba un número entre 50 y 99.9999"},
+      {{kWorked, "95 %", ""}, "Nivel de confianza (%): escriba un número"},
+      // Of two inputs that cannot be used, the first read: the horizon
+      // before the price.
+      {{{"0", "10", "20", "-1"}, "95", ""}, "Tiempo: escriba un número de meses no negativo"},
       {{{"100", "1E5", "20", "12"}, "95", ""},
        "Rendimiento, Volatilidad y Tiempo dan un resultado que excede el rango de los números"},
   };
@@ -63,7 +66,7 @@ TEST(ViewOf, AMessageNamesTheInput) {
   }
   const DistributionView badTarget = ViewOf({kWorked, "95", "-1"});
   ASSERT_TRUE(std::holds_alternative<PriceDistribution>(badTarget.chart));
-  EXPECT_EQ(TextsOf(badTarget).back(), "Precio objetivo = Precio objetivo: escriba un número mayor que cero");
+  EXPECT_EQ(TextsOf(badTarget).back(), "Precio objetivo = escriba un número mayor que cero");
 }
 
 // What a screen reader says of the chart, and the figures' box, line by line.
