@@ -72,6 +72,8 @@ TEST(PriceDistribution, NamesTheInputThatKeepsItFromBeingDrawn) {
       {{{"0", "10", "20", "12"}, "95", ""}, Kind::NotPositive, Input::Price},
       {{{"-5", "10", "20", "12"}, "95", ""}, Kind::NotPositive, Input::Price},
       {{{"100", "10", "20", "-1"}, "95", ""}, Kind::Negative, Input::Months},
+      // The first input read that cannot be used: the horizon before the price.
+      {{{"0", "10", "20", "-1"}, "95", ""}, Kind::Negative, Input::Months},
       {{{"100", "1E5", "20", "12"}, "95", ""}, Kind::ResultBeyondRange, Input::Rate},
       {{{"1E200", "10", "20", "12"}, "95", ""}, Kind::ResultBeyondRange, Input::Rate},
       {{{"100", "0", "1E152", "12"}, "99", ""}, Kind::ResultBeyondRange, Input::Rate},
@@ -204,6 +206,43 @@ TEST(PathOf, EndsAtTheFiguresBitForBit) {
     EXPECT_EQ(start.lower, start.upper) << where;
   }
   EXPECT_GT(compared, 19000);
+}
+
+// Every point of the path is what the form's six buttons write for that
+// month as the horizon: on whole-month horizons each sample's month, a
+// multiple of 1/64 of one, is written by the form's writer exactly.
+TEST(PathOf, EveryPointIsTheButtonsDigitsAtItsMonth) {
+  std::mt19937_64 random(7);
+  const auto between = [&random](double low, double high) {
+    return TextOfNumber(std::uniform_real_distribution<double>(low, high)(random));
+  };
+  for (int i = 0; i < 150; ++i) {
+    const std::string price = between(0.01, 5000);
+    const std::string rate = between(-30, 60);
+    const std::string volatility = between(0, 150);
+    const std::string horizon = std::to_string(1 + static_cast<int>(random() % 360));
+    const PriceDistribution d = Expect(DistributionOf({{price, rate, volatility, horizon}, "95", ""}));
+    const std::optional<PricePath> path = PathOf(d, 64);
+    ASSERT_TRUE(path.has_value());
+    for (std::size_t k = 0; k < path->points.size(); ++k) {
+      const std::string months = TextOfNumber(path->months[k]);
+      ASSERT_EQ(ValueOfText(months), path->months[k]);
+      InMemoryFields fields;
+      fields.SetFieldText(Field::Text1, price);
+      fields.SetFieldText(Field::Text2, rate);
+      fields.SetFieldText(Field::Text3, volatility);
+      fields.SetFieldText(Field::Text4, months);
+      for (const scenarios::Calculation& calculation : scenarios::kCalculations) calculation.action(fields);
+      const PricePoint& point = path->points[k];
+      const std::string where = price + " " + rate + " " + volatility + " " + months;
+      EXPECT_EQ(TextOfNumber(point.lower), fields.GetFieldText(Field::Text5)) << where;
+      EXPECT_EQ(TextOfNumber(point.upper), fields.GetFieldText(Field::Text6)) << where;
+      EXPECT_EQ(TextOfNumber(point.expected), fields.GetFieldText(Field::Text7)) << where;
+      EXPECT_EQ(TextOfNumber(point.deviation), fields.GetFieldText(Field::Text8)) << where;
+      EXPECT_EQ(TextOfNumber(point.logPrice.mean), fields.GetFieldText(Field::Text9)) << where;
+      EXPECT_EQ(TextOfNumber(point.logPrice.deviation), fields.GetFieldText(Field::Text10)) << where;
+    }
+  }
 }
 
 // A horizon of zero is one point; any horizon above it, however short, is a

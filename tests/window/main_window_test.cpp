@@ -338,6 +338,11 @@ class MainWindowTest : public QObject {
     QCOMPARE(image.size(), chart->size());
     const cotalia::ChartDrawing drawing = chart->drawing();
     QVERIFY(drawing.plot.right > drawing.plot.left);
+    // The button chose the axis: decades to 1000 on a logarithmic one, the
+    // band's 19.7 to 433 in hundreds on a linear one.
+    const bool decades = std::any_of(drawing.labels.begin(), drawing.labels.end(),
+                                     [](const cotalia::Label& label) { return label.text == "1000"; });
+    QCOMPARE(decades, logarithmic);
     const double line = QFontMetricsF(chart->font()).height();
     const QColor background = chart->palette().base().color();
 
