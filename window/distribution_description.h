@@ -15,6 +15,7 @@ namespace cotalia {
 
 inline constexpr std::string_view kDefaultLevel = "95";
 inline constexpr std::array<std::string_view, 2> kPriceAxisChoices{"Lineal", "Logarítmico"};
+inline constexpr std::size_t kLogarithmicPriceAxis = 1;  // the choice of a logarithmic price axis
 
 // The rows of kDistributionControls, by name.
 enum class DistributionControl : std::size_t {

@@ -192,7 +192,8 @@ void DistributionWindow::refresh() {
   DistributionView view = ViewOf({{texts[0], texts[1], texts[2], texts[3]}, level, target});
   control<QPlainTextEdit>(DistributionControl::Figures)->setPlainText(QStringOf(FiguresText(view, "\n")));
   control<ChartWidget>(DistributionControl::Chart)
-      ->setView(std::move(view), choices(DistributionControl::PriceAxis).at(1)->isChecked());
+      ->setView(std::move(view),
+                choices(DistributionControl::PriceAxis).at(kLogarithmicPriceAxis)->isChecked());
 }
 
 }  // namespace cotalia

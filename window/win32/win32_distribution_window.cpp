@@ -322,7 +322,8 @@ void Win32DistributionWindow::Refresh() {
   view_ = ViewOf({{texts[0], texts[1], texts[2], texts[3]},
                   WindowTextOf(control(DistributionControl::Level)),
                   WindowTextOf(control(DistributionControl::Target))});
-  logarithmic_ = SendMessageW(button(DistributionControl::PriceAxis, 1), BM_GETCHECK, 0, 0) == BST_CHECKED;
+  logarithmic_ = SendMessageW(button(DistributionControl::PriceAxis, kLogarithmicPriceAxis), BM_GETCHECK, 0,
+                              0) == BST_CHECKED;
   SetWindowTextW(control(DistributionControl::Figures), WideOf(FiguresText(view_, "\r\n")).c_str());
   NotifyWinEvent(EVENT_OBJECT_DESCRIPTIONCHANGE, chart, OBJID_CLIENT, CHILDID_SELF);
   InvalidateRect(chart, nullptr, FALSE);
