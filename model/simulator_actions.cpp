@@ -42,8 +42,9 @@ void ComputeLogMean(FieldAccess& fields) {
   Write(fields, Field::Text9, TextOfNumber(LogMean(rate, volatility, months, logPrice, CheckFloat)));
 }
 
-// Unlike ComputeLogMean, the volatility is read leniently here, after the
-// root of the years, and is not rounded through the display.
+// Unlike ComputeLogMean, the volatility is read leniently here, its text
+// turned into a number only after the root of the years, and it is not
+// rounded through the display.
 void ComputeLogDeviation(FieldAccess& fields) {
   const double months = ValueOfText(Read(fields, Field::Text4));
   const std::string volatilityText = Read(fields, Field::Text3);

@@ -422,10 +422,10 @@ def run_tests(tree, programs, timeouts):
 
 # ---------------------------------------------------------------- the run
 
-def parse_lines(specs):
+def parse_lines(ranges):
     ranges = []
-    for spec in specs:
-        a, _, b = spec.partition("-")
+    for lines in ranges:
+        a, _, b = lines.partition("-")
         ranges.append((int(a), int(b or a)))
     return ranges
 
