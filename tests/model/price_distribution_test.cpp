@@ -21,6 +21,21 @@ PriceDistribution Expect(const std::variant<PriceDistribution, InputProblem>& re
   return {};
 }
 
+// The four inputs typed into the form, the six buttons pressed, and each
+// field compared with the point's figure as the writer writes it.
+void ExpectTheButtonsDigits(const PricePoint& point, const std::array<std::string, 4>& typed) {
+  InMemoryFields fields;
+  for (std::size_t i = 0; i < typed.size(); ++i) fields.SetFieldText(static_cast<Field>(i), typed[i]);
+  for (const scenarios::Calculation& calculation : scenarios::kCalculations) calculation.action(fields);
+  const std::string where = typed[0] + " " + typed[1] + " " + typed[2] + " " + typed[3];
+  EXPECT_EQ(TextOfNumber(point.lower), fields.GetFieldText(Field::Text5)) << where;
+  EXPECT_EQ(TextOfNumber(point.upper), fields.GetFieldText(Field::Text6)) << where;
+  EXPECT_EQ(TextOfNumber(point.expected), fields.GetFieldText(Field::Text7)) << where;
+  EXPECT_EQ(TextOfNumber(point.deviation), fields.GetFieldText(Field::Text8)) << where;
+  EXPECT_EQ(TextOfNumber(point.logPrice.mean), fields.GetFieldText(Field::Text9)) << where;
+  EXPECT_EQ(TextOfNumber(point.logPrice.deviation), fields.GetFieldText(Field::Text10)) << where;
+}
+
 // The figures at 95 % are what the form's buttons write, digit for digit,
 // on the worked examples and on random inputs.
 TEST(PriceDistribution, GivesTheButtonsDigitsAt95) {
@@ -37,21 +52,8 @@ TEST(PriceDistribution, GivesTheButtonsDigitsAt95) {
     inputs.push_back({between(0.01, 5000), between(-30, 60), between(0, 150), between(0, 360)});
   }
   for (const auto& [price, rate, volatility, months] : inputs) {
-    InMemoryFields fields;
-    fields.SetFieldText(Field::Text1, price);
-    fields.SetFieldText(Field::Text2, rate);
-    fields.SetFieldText(Field::Text3, volatility);
-    fields.SetFieldText(Field::Text4, months);
-    for (const scenarios::Calculation& calculation : scenarios::kCalculations) calculation.action(fields);
     const PriceDistribution d = Expect(DistributionOf({{price, rate, volatility, months}, "95", ""}));
-    const std::string where = price + " " + rate + " " + volatility + " " + months;
-    const PricePoint& h = d.horizon;
-    EXPECT_EQ(TextOfNumber(h.logPrice.mean), fields.GetFieldText(Field::Text9)) << where;
-    EXPECT_EQ(TextOfNumber(h.logPrice.deviation), fields.GetFieldText(Field::Text10)) << where;
-    EXPECT_EQ(TextOfNumber(h.lower), fields.GetFieldText(Field::Text5)) << where;
-    EXPECT_EQ(TextOfNumber(h.upper), fields.GetFieldText(Field::Text6)) << where;
-    EXPECT_EQ(TextOfNumber(h.expected), fields.GetFieldText(Field::Text7)) << where;
-    EXPECT_EQ(TextOfNumber(h.deviation), fields.GetFieldText(Field::Text8)) << where;
+    ExpectTheButtonsDigits(d.horizon, {price, rate, volatility, months});
   }
 }
 
@@ -227,20 +229,7 @@ TEST(PathOf, EveryPointIsTheButtonsDigitsAtItsMonth) {
     for (std::size_t k = 0; k < path->points.size(); ++k) {
       const std::string months = TextOfNumber(path->months[k]);
       ASSERT_EQ(ValueOfText(months), path->months[k]);
-      InMemoryFields fields;
-      fields.SetFieldText(Field::Text1, price);
-      fields.SetFieldText(Field::Text2, rate);
-      fields.SetFieldText(Field::Text3, volatility);
-      fields.SetFieldText(Field::Text4, months);
-      for (const scenarios::Calculation& calculation : scenarios::kCalculations) calculation.action(fields);
-      const PricePoint& point = path->points[k];
-      const std::string where = price + " " + rate + " " + volatility + " " + months;
-      EXPECT_EQ(TextOfNumber(point.lower), fields.GetFieldText(Field::Text5)) << where;
-      EXPECT_EQ(TextOfNumber(point.upper), fields.GetFieldText(Field::Text6)) << where;
-      EXPECT_EQ(TextOfNumber(point.expected), fields.GetFieldText(Field::Text7)) << where;
-      EXPECT_EQ(TextOfNumber(point.deviation), fields.GetFieldText(Field::Text8)) << where;
-      EXPECT_EQ(TextOfNumber(point.logPrice.mean), fields.GetFieldText(Field::Text9)) << where;
-      EXPECT_EQ(TextOfNumber(point.logPrice.deviation), fields.GetFieldText(Field::Text10)) << where;
+      ExpectTheButtonsDigits(path->points[k], {price, rate, volatility, months});
     }
   }
 }
