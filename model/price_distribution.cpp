@@ -26,7 +26,6 @@ struct Reading {
 bool AnyNumber(double) { return true; }
 bool Positive(double value) { return value > 0; }
 bool NotNegative(double value) { return value >= 0; }
-bool ALevel(double percent) { return ZOfLevel(percent).has_value(); }
 
 // The reader's value, or the problem that names the input: a reader fails
 // with a RunTimeError, which the window shows as a message and goes on,
@@ -62,7 +61,7 @@ std::variant<PriceDistribution, InputProblem> DistributionOf(const DistributionR
       {Input::Volatility, request.inputs.volatility, NumberFromText, AnyNumber, Kind::NotANumber},
       {Input::Months, request.inputs.months, ValueOfText, NotNegative, Kind::Negative},
       {Input::Price, request.inputs.price, ValueOfText, Positive, Kind::NotPositive},
-      {Input::Level, request.level, NumberFromText, ALevel, Kind::OutsideLevels},
+      {Input::Level, request.level, NumberFromText, IsLevel, Kind::OutsideLevels},
   }};
   std::array<double, readings.size()> values{};
   for (std::size_t i = 0; i < readings.size(); ++i) {
@@ -105,7 +104,7 @@ std::optional<PricePath> PathOf(const PriceDistribution& distribution, int sampl
 }
 
 std::optional<double> ZOfLevel(double levelPercent) {
-  if (!(levelPercent >= kLowestLevel && levelPercent <= kHighestLevel)) return std::nullopt;
+  if (!IsLevel(levelPercent)) return std::nullopt;
   if (levelPercent == 95) return kFormBandZ;
   // Phi^-1((1 + level)/2) = -Phi^-1((1 - level)/2); 1 - level is exact for a
   // level of at least one half.

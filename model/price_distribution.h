@@ -80,6 +80,7 @@ std::optional<PricePath> PathOf(const PriceDistribution& distribution, int sampl
 // outside [50, 99.9999].
 inline constexpr double kLowestLevel = 50;
 inline constexpr double kHighestLevel = 99.9999;
+constexpr bool IsLevel(double percent) { return percent >= kLowestLevel && percent <= kHighestLevel; }
 std::optional<double> ZOfLevel(double levelPercent);
 
 // The probabilities that the price at the horizon ends above and below the

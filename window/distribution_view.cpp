@@ -15,6 +15,8 @@ namespace cotalia {
 
 namespace {
 
+constexpr int kSamples = 64;  // points along the horizon: smooth at any window size
+
 // The form's label for its four inputs, the window's for its two.
 std::string_view NameOf(DistributionInput input) {
   switch (input) {
@@ -65,16 +67,16 @@ std::string MessageOf(const InputProblem& problem) {
 
 // The chart in a sentence or two: the band and the median at the horizon,
 // and the target's probabilities where there is one.
-std::string DescriptionOf(const PriceDistribution& d) {
+std::string DescriptionOf(const PriceDistribution& d,
+                          const std::optional<TargetProbabilities>& probabilities) {
   const PricePoint& h = d.horizon;
   std::string text = "Banda del " + TextOfNumber(d.level) + " % de los precios a " +
                      TextOfNumber(d.inputs.months) + " meses: de " + TextOfNumber(h.lower) + " a " +
                      TextOfNumber(h.upper) + ", con mediana " + TextOfNumber(h.median) + ".";
   if (const auto* target = std::get_if<double>(&d.target)) {
-    const TargetProbabilities p = ProbabilitiesOf(d, *target);
     const std::string price = TextOfNumber(*target);
-    text += " Probabilidad de acabar por encima de " + price + ": " + PercentText(p.above) +
-            "; por debajo: " + PercentText(p.below) + ".";
+    text += " Probabilidad de acabar por encima de " + price + ": " + PercentText(probabilities->above) +
+            "; por debajo: " + PercentText(probabilities->below) + ".";
   } else if (const auto* problem = std::get_if<InputProblem>(&d.target)) {
     text += ' ';
     text += MessageOf(*problem);
@@ -86,12 +88,15 @@ std::string DescriptionOf(const PriceDistribution& d) {
 }  // namespace
 
 DistributionView ViewOf(const DistributionRequest& request) {
+  const auto messageOnly = [](const InputProblem& problem) {
+    std::string message = MessageOf(problem);
+    return DistributionView{message, {}, message};
+  };
   const std::variant<PriceDistribution, InputProblem> result = DistributionOf(request);
-  if (const auto* problem = std::get_if<InputProblem>(&result)) {
-    std::string message = MessageOf(*problem);
-    return {message, {}, message};
-  }
+  if (const auto* problem = std::get_if<InputProblem>(&result)) return messageOnly(*problem);
   const PriceDistribution& d = std::get<PriceDistribution>(result);
+  std::optional<PricePath> path = PathOf(d, kSamples);
+  if (!path) return messageOnly({InputProblem::Kind::ResultBeyondRange, DistributionInput::Rate});
   const PricePoint& h = d.horizon;
   std::vector<Figure> figures = {
       {"z", TextOfNumber(d.z)},
@@ -101,16 +106,17 @@ DistributionView ViewOf(const DistributionRequest& request) {
       {"Precio Esperado", TextOfNumber(h.expected)},
       {"Variacion esperada", TextOfNumber(h.deviation)},
   };
+  std::optional<TargetProbabilities> probabilities;
   if (const auto* problem = std::get_if<InputProblem>(&d.target)) {
     figures.push_back({std::string(NameOf(DistributionInput::Target)), ProblemText(problem->kind)});
   } else if (const auto* target = std::get_if<double>(&d.target)) {
-    const TargetProbabilities probabilities = ProbabilitiesOf(d, *target);
+    probabilities = ProbabilitiesOf(d, *target);
     const std::string price = TextOfNumber(*target);
-    figures.push_back({"Por encima de " + price, PercentText(probabilities.above)});
-    figures.push_back({"Por debajo de " + price, PercentText(probabilities.below)});
+    figures.push_back({"Por encima de " + price, PercentText(probabilities->above)});
+    figures.push_back({"Por debajo de " + price, PercentText(probabilities->below)});
   }
-  std::string description = DescriptionOf(d);
-  return {d, std::move(figures), std::move(description)};
+  std::string description = DescriptionOf(d, probabilities);
+  return {DistributionChart{d, std::move(*path)}, std::move(figures), std::move(description)};
 }
 
 std::string FiguresText(const DistributionView& view, std::string_view lineEnd) {
@@ -156,8 +162,6 @@ Colour ColourOf(Ink ink) {
 }
 
 namespace {
-
-constexpr int kSamples = 64;  // points along the horizon: smooth at any window size
 
 // Pens and dots in pixels at 96 dots per inch.
 constexpr double kThinPen = 1;
@@ -327,14 +331,10 @@ ChartDrawing DrawChart(const DistributionView& view, const ChartArea& area, cons
                        bool logarithmic) {
   const double line = area.lineHeight;
   const Labeller labeller(textWidth, line);
-  const auto* shown = std::get_if<PriceDistribution>(&view.chart);
+  const auto* shown = std::get_if<DistributionChart>(&view.chart);
   if (shown == nullptr) return MessageOnly(std::get<std::string>(view.chart), area, labeller);
-  const PriceDistribution& d = *shown;
-  const std::optional<PricePath> path = PathOf(d, kSamples);
-  if (!path) {
-    return MessageOnly(MessageOf({InputProblem::Kind::ResultBeyondRange, DistributionInput::Rate}), area,
-                       labeller);
-  }
+  const PriceDistribution& d = shown->distribution;
+  const PricePath& path = shown->path;
 
   const std::vector<std::pair<std::string, Ink>> legend = [&d] {
     std::vector<std::pair<std::string, Ink>> entries = {
@@ -356,7 +356,7 @@ ChartDrawing DrawChart(const DistributionView& view, const ChartArea& area, cons
     highest = std::max(highest, value);
     if (value > 0) lowestPositive = std::min(lowestPositive, value);
   };
-  for (const PricePoint& point : path->points) {
+  for (const PricePoint& point : path.points) {
     for (const double value : {point.lower, point.upper, point.median, point.expected}) include(value);
   }
   if (const auto* target = std::get_if<double>(&d.target)) include(*target);
@@ -404,14 +404,14 @@ ChartDrawing DrawChart(const DistributionView& view, const ChartArea& area, cons
   Shape band{Ink::Band, ShapeKind::Area, 0, {}};
   Shape median{Ink::Median, ShapeKind::Line, thick, {}};
   Shape expected{Ink::Expected, ShapeKind::Line, thick, {}};
-  for (std::size_t i = 0; i < path->points.size(); ++i) {
-    const double at = x(path->months[i]);
-    band.points.push_back({at, y(path->points[i].upper)});
-    median.points.push_back({at, y(path->points[i].median)});
-    expected.points.push_back({at, y(path->points[i].expected)});
+  for (std::size_t i = 0; i < path.points.size(); ++i) {
+    const double at = x(path.months[i]);
+    band.points.push_back({at, y(path.points[i].upper)});
+    median.points.push_back({at, y(path.points[i].median)});
+    expected.points.push_back({at, y(path.points[i].expected)});
   }
-  for (std::size_t i = path->points.size(); i-- > 0;) {
-    band.points.push_back({x(path->months[i]), y(path->points[i].lower)});
+  for (std::size_t i = path.points.size(); i-- > 0;) {
+    band.points.push_back({x(path.months[i]), y(path.points[i].lower)});
   }
   drawing.shapes.push_back(std::move(band));
   drawing.shapes.push_back(std::move(median));

@@ -23,9 +23,16 @@ struct Figure {
   std::string text;
 };
 
+// What the chart is drawn from: the distribution and its path to the
+// horizon, computed once for every size the chart is drawn at.
+struct DistributionChart {
+  PriceDistribution distribution;
+  PricePath path;
+};
+
 struct DistributionView {
   // What the chart is drawn from, or the message that stands in its place.
-  std::variant<PriceDistribution, std::string> chart;
+  std::variant<DistributionChart, std::string> chart;
   std::vector<Figure> figures;  // none where there is a message
   std::string description;      // the chart in words: the message, or its figures at the horizon
 };

@@ -26,7 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (int i = 0; i < 6; ++i) texts[i] = cotalia::TextOfNumber(values[i]);
   const cotalia::DistributionRequest request{{texts[0], texts[1], texts[2], texts[3]}, texts[4], texts[5]};
   const cotalia::DistributionView view = cotalia::ViewOf(request);
-  const bool drawn = std::holds_alternative<cotalia::PriceDistribution>(view.chart);
+  const bool drawn = std::holds_alternative<cotalia::DistributionChart>(view.chart);
   if (drawn == view.figures.empty() || view.description.empty()) std::abort();
 
   const double width = std::fmod(std::fabs(values[6]), 4000);

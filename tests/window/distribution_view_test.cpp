@@ -65,7 +65,7 @@ TEST(ViewOf, AMessageNamesTheInput) {
     EXPECT_TRUE(view.figures.empty()) << c.message;
   }
   const DistributionView badTarget = ViewOf({kWorked, "95", "-1"});
-  ASSERT_TRUE(std::holds_alternative<PriceDistribution>(badTarget.chart));
+  ASSERT_TRUE(std::holds_alternative<DistributionChart>(badTarget.chart));
   EXPECT_EQ(TextsOf(badTarget).back(), "Precio objetivo = escriba un número mayor que cero");
 }
 
@@ -358,7 +358,7 @@ TEST(DrawChart, PricesStandWhereTheTicksSay) {
       const TickLine& b = ticks.back();
       return a.y + (position - a.value) / (b.value - a.value) * (b.y - a.y);
     };
-    const PriceDistribution d = std::get<PriceDistribution>(ViewOf(request).chart);
+    const PriceDistribution d = std::get<DistributionChart>(ViewOf(request).chart).distribution;
     const Shape* band = ShapeOf(drawing, Ink::Band);
     const Shape* median = ShapeOf(drawing, Ink::Median);
     const Shape* target = ShapeOf(drawing, Ink::Target);
