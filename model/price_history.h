@@ -115,4 +115,13 @@ std::variant<PriceHistory, HistoryProblem> HistoryOf(const PriceTable& table, st
 // A day as ISO writes it: "1989-12-29".
 std::string IsoTextOfDay(Day day);
 
+// A day by its year, month (1 to 12) and day of the month, and back.
+struct CivilDate {
+  int year;
+  int month;
+  int day;
+};
+CivilDate CivilDateOf(Day day);
+Day DayOf(const CivilDate& date);
+
 }  // namespace cotalia
