@@ -19,6 +19,10 @@ enum class ControlRole {
   Choice,        // a group titled by its caption of one radio button for each of `choices`, the first checked
   Chart,         // painted from the shared drawing; described for screen readers
   ReadOnlyText,  // lines of figures that can be selected, copied and read by a screen reader
+  List,          // one item chosen of a list that the window fills as it runs
+  Button,        // a push button; its caption carries '&' before the mnemonic
+  Progress,      // how far a long task has come; shown only while it runs, with the button after it
+  Note,          // a sentence or two of static text, wrapped, that names no control
 };
 
 // A side of a control in pixels at 96 dots per inch, from the near side of

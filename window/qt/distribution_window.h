@@ -6,40 +6,19 @@
 // writes them.
 #pragma once
 
-#include <QList>
 #include <QWidget>
 #include <array>
 #include <functional>
 #include <string>
 
+#include "described_window.h"
 #include "distribution_description.h"
 #include "distribution_view.h"
 
 class QKeyEvent;
-class QLineEdit;
-class QPlainTextEdit;
-class QRadioButton;
 class QResizeEvent;
 
 namespace cotalia {
-
-// Paints the shared drawing as it is given: the chart, or the message in its
-// place. Screen readers read its description.
-class ChartWidget : public QWidget {
- public:
-  explicit ChartWidget(QWidget* parent);
-
-  void setView(DistributionView view, bool logarithmic);
-  // What paintEvent draws at the widget's size and in its font.
-  ChartDrawing drawing() const;
-
- protected:
-  void paintEvent(QPaintEvent* event) override;
-
- private:
-  DistributionView view_;
-  bool logarithmic_ = false;
-};
 
 class DistributionWindow : public QWidget {
   Q_OBJECT
@@ -57,16 +36,9 @@ class DistributionWindow : public QWidget {
   void resizeEvent(QResizeEvent* event) override;
 
  private:
-  template <typename Widget>
-  Widget* control(DistributionControl which) const {
-    return static_cast<Widget*>(controls_[static_cast<std::size_t>(which)]);
-  }
-
-  // The radio buttons of a choice, in the order of its choices.
-  QList<QRadioButton*> choices(DistributionControl which) const;
-
   FormTexts formTexts_;
-  std::array<QWidget*, kDistributionControls.size()> controls_{};  // in the order of the table
+  DescribedControls controls_;
+  DistributionView view_;
 };
 
 }  // namespace cotalia

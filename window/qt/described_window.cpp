@@ -1,0 +1,205 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "described_window.h"
+
+#include <QAction>
+#include <QFontMetricsF>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include "qt_text.h"
+
+namespace cotalia {
+
+namespace {
+
+QColor QColorOf(Ink ink) {
+  const Colour colour = ColourOf(ink);
+  return {colour.red, colour.green, colour.blue, colour.alpha};
+}
+
+QWidget* CreateControl(const WindowControl& control, QWidget* parent) {
+  const QString caption = QStringOf(control.caption);
+  QWidget* widget = nullptr;
+  switch (control.role) {
+    case ControlRole::Label: {
+      auto* label = new QLabel(caption, parent);
+      label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+      widget = label;
+      break;
+    }
+    case ControlRole::Note: {
+      auto* note = new QLabel(caption, parent);
+      note->setTextFormat(Qt::PlainText);
+      note->setWordWrap(true);
+      note->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+      widget = note;
+      break;
+    }
+    case ControlRole::TextBox:
+      widget = new QLineEdit(caption, parent);
+      break;
+    case ControlRole::Choice: {
+      // A group of radio buttons, which screen readers announce by the
+      // group's title and each button by its own, with its state.
+      auto* group = new QGroupBox(caption, parent);
+      for (std::size_t i = 0; i < control.choices.size(); ++i) {
+        auto* button = new QRadioButton(QStringOf(control.choices[i]), group);
+        button->setObjectName(QStringOf(control.name) + QString::number(i));
+        button->setChecked(i == 0);
+      }
+      widget = group;
+      break;
+    }
+    case ControlRole::Chart:
+      widget = new ChartWidget(parent);
+      break;
+    case ControlRole::ReadOnlyText: {
+      auto* text = new QPlainTextEdit(parent);
+      text->setReadOnly(true);
+      text->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+      text->setLineWrapMode(QPlainTextEdit::NoWrap);
+      widget = text;
+      break;
+    }
+    case ControlRole::List: {
+      auto* list = new QListWidget(parent);
+      list->setSelectionMode(QAbstractItemView::SingleSelection);
+      widget = list;
+      break;
+    }
+    case ControlRole::Button:
+      widget = new QPushButton(caption, parent);
+      break;
+    case ControlRole::Progress: {
+      auto* progress = new QProgressBar(parent);
+      progress->setRange(0, 1000);
+      progress->setTextVisible(false);
+      progress->hide();  // shown while a long task runs
+      widget = progress;
+      break;
+    }
+  }
+  widget->setObjectName(QStringOf(control.name));
+  if (!control.accessibleName.empty()) widget->setAccessibleName(QStringOf(control.accessibleName));
+  return widget;
+}
+
+}  // namespace
+
+ChartWidget::ChartWidget(QWidget* parent) : QWidget(parent) {}
+
+void ChartWidget::setDrawer(ChartDrawer drawer, const std::string& description) {
+  drawer_ = std::move(drawer);
+  setAccessibleDescription(QStringOf(description));
+  update();
+}
+
+ChartDrawing ChartWidget::drawing() const {
+  if (!drawer_) return {};
+  const QFontMetricsF metrics(font());
+  return drawer_({width() * 1.0, height() * 1.0, metrics.height()},
+                 [&metrics](std::string_view text) { return metrics.horizontalAdvance(QStringOf(text)); });
+}
+
+void ChartWidget::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  painter.setRenderHint(QPainter::Antialiasing);
+  painter.fillRect(rect(), palette().base());
+  const ChartDrawing chart = drawing();
+  for (const Shape& shape : chart.shapes) {
+    QPolygonF points;
+    for (const Point& point : shape.points) points << QPointF(point.x, point.y);
+    const QColor colour = QColorOf(shape.ink);
+    switch (shape.kind) {
+      case ShapeKind::Area:
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(colour);
+        painter.drawPolygon(points);
+        break;
+      case ShapeKind::Line:
+        painter.setPen(QPen(colour, shape.size));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawPolyline(points);
+        break;
+      case ShapeKind::Dot:
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(colour);
+        painter.drawEllipse(points.front(), shape.size, shape.size);
+        break;
+    }
+  }
+  const double line = QFontMetricsF(font()).height();
+  for (const Label& label : chart.labels) {
+    painter.setPen(QColorOf(label.ink));
+    painter.drawText(QRectF(label.topLeft.x, label.topLeft.y, label.width + 1, line),
+                     Qt::AlignLeft | Qt::AlignTop, QStringOf(label.text));
+  }
+}
+
+DescribedControls::DescribedControls(std::span<const WindowControl> rows, QWidget* parent) : rows_(rows) {
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    widgets_.push_back(CreateControl(rows[i], parent));
+    // A label names the control after it: its mnemonic moves the focus there.
+    if (i > 0 && rows[i - 1].role == ControlRole::Label)
+      static_cast<QLabel*>(widgets_[i - 1])->setBuddy(widgets_[i]);
+  }
+  // The Tab key in the table's order, a choice's buttons in the choice's
+  // place.
+  QWidget* previous = nullptr;
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    QList<QWidget*> stops{widgets_[i]};
+    if (rows[i].role == ControlRole::Choice) {
+      stops.clear();
+      for (QRadioButton* button : choicesAt(i)) stops << button;
+    }
+    for (QWidget* widget : stops) {
+      if (widget->focusPolicy() == Qt::NoFocus) continue;
+      if (previous != nullptr) QWidget::setTabOrder(previous, widget);
+      previous = widget;
+    }
+  }
+}
+
+QList<QRadioButton*> DescribedControls::choicesAt(std::size_t row) const {
+  return widgets_[row]->findChildren<QRadioButton*>(QString(), Qt::FindDirectChildrenOnly);
+}
+
+void DescribedControls::place(int width, int height) const {
+  for (std::size_t i = 0; i < rows_.size(); ++i) {
+    const Rectangle place = RectangleOf(rows_[i].place, width, height);
+    widgets_[i]->setGeometry(place.left, place.top, place.width, place.height);
+    const QList<QRadioButton*> buttons = choicesAt(i);
+    for (qsizetype b = 0; b < buttons.size(); ++b) {
+      const Rectangle button =
+          ChoiceButtonOf(place, static_cast<std::size_t>(b), static_cast<std::size_t>(buttons.size()));
+      buttons[b]->setGeometry(button.left, button.top, button.width, button.height);
+    }
+  }
+}
+
+void FillMenuBar(QMenuBar* bar, std::span<const MenuItem> items,
+                 const std::function<void(MenuCommand)>& command) {
+  QMenu* menu = nullptr;
+  std::string_view title;
+  for (const MenuItem& item : items) {
+    if (menu == nullptr || item.menu != title) {
+      menu = bar->addMenu(QStringOf(item.menu));
+      title = item.menu;
+    }
+    QAction* action = menu->addAction(QStringOf(item.caption));
+    action->setShortcut(QKeySequence(QStringOf(item.qtShortcut)));
+    const MenuCommand which = item.command;
+    QObject::connect(action, &QAction::triggered, bar, [command, which] { command(which); });
+  }
+}
+
+}  // namespace cotalia

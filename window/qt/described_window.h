@@ -1,0 +1,72 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// What every window beyond the form does alike on Qt Widgets: a widget for
+// each row of its table (window_controls.h), placed where the row says, in
+// the row's Tab order, each label naming the control after it; a chart
+// widget that paints the shared drawing; and a menu bar from a table of
+// items. A window's own file then only wires its inputs to its view.
+#pragma once
+
+#include <QList>
+#include <QWidget>
+#include <functional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "chart_drawing.h"
+#include "menu_bar.h"
+#include "window_controls.h"
+
+class QMenuBar;
+class QRadioButton;
+
+namespace cotalia {
+
+// Paints the drawing it is given as it is given: a chart, or the message in
+// its place. Screen readers read its description.
+class ChartWidget : public QWidget {
+ public:
+  explicit ChartWidget(QWidget* parent);
+
+  void setDrawer(ChartDrawer drawer, const std::string& description);
+  // What paintEvent draws at the widget's size and in its font.
+  ChartDrawing drawing() const;
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  ChartDrawer drawer_;
+};
+
+// The widgets of a window's table, in its order.
+class DescribedControls {
+ public:
+  DescribedControls(std::span<const WindowControl> rows, QWidget* parent);
+
+  QWidget* at(std::size_t row) const { return widgets_[row]; }
+  template <typename Widget, typename Row>
+  Widget* as(Row row) const {
+    return static_cast<Widget*>(widgets_[static_cast<std::size_t>(row)]);
+  }
+  // The radio buttons of a choice, in the order of its choices.
+  template <typename Row>
+  QList<QRadioButton*> choices(Row row) const {
+    return choicesAt(static_cast<std::size_t>(row));
+  }
+  // Every control where its row puts it in a client area of that size.
+  void place(int width, int height) const;
+
+ private:
+  QList<QRadioButton*> choicesAt(std::size_t row) const;
+
+  std::span<const WindowControl> rows_;
+  std::vector<QWidget*> widgets_;
+};
+
+// The items of a menu table in `bar`, each calling `command`; the items for
+// another toolkit left out.
+void FillMenuBar(QMenuBar* bar, std::span<const MenuItem> items,
+                 const std::function<void(MenuCommand)>& command);
+
+}  // namespace cotalia
