@@ -13,7 +13,16 @@
 
 namespace cotalia {
 
-enum class MenuCommand { Quit, CopyResults, About, AboutQt, Distribution };
+enum class MenuCommand {
+  OpenPrices,
+  Quit,
+  CopyResults,
+  PastePrices,
+  About,
+  AboutQt,
+  Distribution,
+  CopyFigures
+};
 
 // The menu bar item by item, menu after menu: an item whose menu differs
 // from the one before it opens a new menu. Titles and captions carry '&'
@@ -28,12 +37,19 @@ struct MenuItem {
   bool qtOnly;
 };
 
-inline constexpr std::array<MenuItem, 5> kMenuItems{{
+inline constexpr std::array<MenuItem, 7> kMenuItems{{
+    {"&Archivo", MenuCommand::OpenPrices, "&Abrir precios…", "Ctrl+O", "Ctrl+O", false},
     {"&Archivo", MenuCommand::Quit, "&Salir", "Ctrl+Q", "Alt+F4", false},
     {"&Edición", MenuCommand::CopyResults, "&Copiar resultados", "Ctrl+Shift+C", "Ctrl+Shift+C", false},
+    {"&Edición", MenuCommand::PastePrices, "&Pegar precios", "Ctrl+Shift+V", "Ctrl+Shift+V", false},
     {"&Ver", MenuCommand::Distribution, "&Distribución del precio…", "Ctrl+D", "Ctrl+D", false},
     {"A&yuda", MenuCommand::About, "&Acerca de Cotalia", "", "", false},
     {"A&yuda", MenuCommand::AboutQt, "Acerca de &Qt", "", "", true},
+}};
+
+// The estimation window's own menu: its figures to the clipboard.
+inline constexpr std::array<MenuItem, 1> kEstimationMenuItems{{
+    {"&Edición", MenuCommand::CopyFigures, "&Copiar cifras", "Ctrl+Shift+C", "Ctrl+Shift+C", false},
 }};
 
 struct Shortcut {
