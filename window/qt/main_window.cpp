@@ -3,6 +3,9 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileDialog>
 #include <QFont>
 #include <QIcon>
 #include <QImage>
@@ -18,7 +21,9 @@
 #include <limits>
 
 #include "application_icon.h"
+#include "described_window.h"
 #include "distribution_window.h"
+#include "estimation_window.h"
 #include "qt_text.h"
 #include "window_description.h"
 
@@ -110,6 +115,7 @@ MainWindow::MainWindow() {
             [this, action] { buttonClicked(action); });
   }
 
+  setAcceptDrops(true);
   textBoxes_[IndexOf(Field::Text1)]->setFocus();
 }
 
@@ -138,18 +144,7 @@ void MainWindow::resizeEvent(QResizeEvent* event) {
 }
 
 void MainWindow::buildMenuBar() {
-  QMenu* menu = nullptr;
-  std::string_view title;
-  for (const MenuItem& item : kMenuItems) {
-    if (menu == nullptr || item.menu != title) {
-      menu = menuBar_->addMenu(QStringOf(item.menu));
-      title = item.menu;
-    }
-    QAction* action = menu->addAction(QStringOf(item.caption));
-    action->setShortcut(QKeySequence(QStringOf(item.qtShortcut)));
-    const MenuCommand command = item.command;
-    connect(action, &QAction::triggered, this, [this, command] { menuCommand(command); });
-  }
+  FillMenuBar(menuBar_, kMenuItems, [this](MenuCommand command) { menuCommand(command); });
   // F10 opens the first menu, as on other desktops; Alt and the mnemonics
   // reach the menus through Qt itself.
   auto* f10 = new QShortcut(QKeySequence(Qt::Key_F10), this);
@@ -181,7 +176,60 @@ void MainWindow::menuCommand(MenuCommand command) {
     case MenuCommand::Distribution:
       showDistribution();
       break;
+    case MenuCommand::OpenPrices:
+      askForPriceFile();
+      break;
+    case MenuCommand::PastePrices:
+      estimation()->openText(QApplication::clipboard()->text());
+      break;
+    case MenuCommand::CopyFigures:
+      break;  // the estimation window's own
   }
+}
+
+// One window at a time, built when first used; it writes the form only when
+// the user asks it to, the three inputs as a user could type them.
+EstimationWindow* MainWindow::estimation() {
+  if (estimation_ == nullptr) {
+    estimation_ = new EstimationWindow(
+        [this](const FormInputs& inputs) {
+          SetFieldText(Field::Text1, inputs.price);
+          SetFieldText(Field::Text2, inputs.rate);
+          SetFieldText(Field::Text3, inputs.volatility);
+        },
+        this);
+  }
+  estimation_->show();
+  estimation_->raise();
+  estimation_->activateWindow();
+  return estimation_;
+}
+
+// Opened, not run, as the About box is: the menu action returns at once.
+void MainWindow::askForPriceFile() {
+  auto* dialog = new QFileDialog(this, QStringOf(kOpenPricesTitle));
+  dialog->setAttribute(Qt::WA_DeleteOnClose);
+  dialog->setFileMode(QFileDialog::ExistingFile);
+  QStringList filters;
+  for (const FileFilter& filter : kPriceFileFilters) {
+    filters << QStringOf(filter.name) + QStringLiteral(" (") + QStringOf(filter.patterns).replace(';', ' ') +
+                   QStringLiteral(")");
+  }
+  dialog->setNameFilters(filters);
+  connect(dialog, &QFileDialog::fileSelected, this,
+          [this](const QString& file) { estimation()->openFile(file); });
+  dialog->open();
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+  if (!EstimationWindow::FileOf(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+  const QString file = EstimationWindow::FileOf(event->mimeData());
+  if (file.isEmpty()) return;
+  event->acceptProposedAction();
+  estimation()->openFile(file);
 }
 
 // One window at a time, built when first shown so that it costs the start-up

@@ -17,6 +17,8 @@
 #include "window_description.h"
 #include "wiring.h"
 
+class QDragEnterEvent;
+class QDropEvent;
 class QLineEdit;
 class QMessageBox;
 class QMenuBar;
@@ -25,6 +27,7 @@ class QResizeEvent;
 namespace cotalia {
 
 class DistributionWindow;
+class EstimationWindow;
 
 class MainWindow : public QWidget, public FieldAccess, public ErrorReport {
   Q_OBJECT
@@ -38,6 +41,8 @@ class MainWindow : public QWidget, public FieldAccess, public ErrorReport {
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
   void buildMenuBar();
@@ -46,10 +51,13 @@ class MainWindow : public QWidget, public FieldAccess, public ErrorReport {
   void showAbout();
   Q_INVOKABLE void showAboutQt();
   void showDistribution();
+  void askForPriceFile();
+  EstimationWindow* estimation();
 
   QMenuBar* menuBar_ = nullptr;
   QWidget* form_ = nullptr;                            // the form's area below the menu bar
   DistributionWindow* distribution_ = nullptr;         // built when first shown
+  EstimationWindow* estimation_ = nullptr;             // built when first used
   QPointer<QMessageBox> about_;                        // while the About box is open
   std::array<QWidget*, kControls.size()> controls_{};  // in the order of kControls
   std::array<QLineEdit*, kFieldCount> textBoxes_{};
