@@ -18,6 +18,8 @@
 // margin.
 #pragma once
 
+#include "double_double.h"
+
 namespace cotalia {
 
 // e^x: +infinity where the rounded result exceeds the largest finite double,
@@ -27,6 +29,13 @@ double CorrectlyRoundedExp(double x);
 // ln x for x > 0, subnormals included; -infinity for zero, NaN for negative
 // numbers and NaN, +infinity for +infinity.
 double CorrectlyRoundedLog(double x);
+
+// ln x as hi + lo (|lo| at most half a unit of hi), from the double-double
+// step without its rounding: within 2^-68 |ln x| for every positive finite x,
+// subnormals included (the step's proven bound). Where a difference of
+// logarithms must keep more than a double's digits. The special values as
+// CorrectlyRoundedLog has them, with lo = 0.
+dd::DoubleDouble LogAsDoubleDouble(double x);
 
 namespace detail {
 // The later steps alone, for testing them on every input: the double-double

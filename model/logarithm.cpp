@@ -144,7 +144,9 @@ std::optional<double> LogFirstStep(double x, const LogTables& tables) {
 // ln(1 + u) = u - u^2/2 + u^3 Q(u), u - u^2/2 in double-double, the rest in
 // double, for a positive finite x other than 1, subnormals included. Errors
 // relative to the result, which is at least |u|/2 near 1 and 2^-9 elsewhere.
-std::optional<double> LogDoubleDoubleStep(double x, const LogTables& tables) {
+// The sum is left as hi + lo, not renormalized: |lo| is far below |hi| but
+// may exceed half a unit of it.
+DoubleDouble LogDoubleDoubleSum(double x, const LogTables& tables) {
   const LogReduction reduced = x < std::numeric_limits<double>::min() ? ReduceByTable(x * 0x1p54, tables, -54)
                                                                       : ReduceByTable(x, tables);
   const DoubleDouble& u = reduced.u;
@@ -168,10 +170,13 @@ std::optional<double> LogDoubleDoubleStep(double x, const LogTables& tables) {
   const DoubleDouble head = dd::TwoSum(e * tables.ln2Hi, reduced.logReciprocal.hi);
   const double headLow = head.lo + e * tables.ln2Lo + reduced.logReciprocal.lo;
   const DoubleDouble sum = dd::TwoSum(head.hi, log1p.hi);
-  const double sumLow = sum.lo + headLow + log1pLow;
-
   // In all below 2^-68 of the result.
-  return dd::RoundingDecided(sum.hi, sumLow, std::fabs(sum.hi) * kDoubleDoubleStepBound);
+  return {sum.hi, sum.lo + headLow + log1pLow};
+}
+
+std::optional<double> LogDoubleDoubleStep(double x, const LogTables& tables) {
+  const DoubleDouble sum = LogDoubleDoubleSum(x, tables);
+  return dd::RoundingDecided(sum.hi, sum.lo, std::fabs(sum.hi) * kDoubleDoubleStepBound);
 }
 
 }  // namespace
@@ -191,6 +196,13 @@ double CorrectlyRoundedLog(double x) {
   }
   if (const std::optional<double> second = LogDoubleDoubleStep(x, tables)) return *second;
   return detail::AccurateLog(x);
+}
+
+dd::DoubleDouble LogAsDoubleDouble(double x) {
+  if (const std::optional<double> special = LogOfSpecialValue(x)) return {*special, 0};
+  // Renormalized exactly: the double-double step's 2^-68 bound stands.
+  const DoubleDouble sum = LogDoubleDoubleSum(x, GetLogTables());
+  return dd::TwoSum(sum.hi, sum.lo);
 }
 
 double detail::DoubleDoubleLog(double x) {
