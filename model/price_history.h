@@ -37,7 +37,7 @@ struct HistoryProblem {
     NotText,               // a NUL byte outside UTF-16
     TooLarge,              // over kLargestHistoryBytes
     NoRows,                // nothing but blanks, or a header alone
-    NoPriceColumn,         // no column holds numbers
+    NoPriceColumn,         // no column holds numbers; or a column asked for that the table lacks
     NotANumber,            // at `line`, in `column`
     NotPositive,           // a price of zero or less, at `line`, in `column`
     NotADate,              // at `line`, in `column`
@@ -58,10 +58,14 @@ struct HistoryProblem {
 using ReadProgress = std::function<bool(double done)>;
 
 // Where a record (a row of the table, quoted line breaks and all) begins in
-// the text, and on which line.
+// the text, and on which line. 32 bits are enough for both: the bytes are at
+// most kLargestHistoryBytes, and decoding at most triples them (a byte of
+// Windows-1252 is at most three of UTF-8, two of UTF-16 at most three), well
+// under 2^32; and half the size of a row's start is a million-row history's
+// eight megabytes.
 struct RecordStart {
-  std::size_t offset;
-  std::size_t line;
+  std::uint32_t offset;
+  std::uint32_t line;
 };
 
 // The text as rows of fields. Only where each record starts is kept: the
@@ -86,6 +90,9 @@ struct PriceTable {
 // where there is one, else "Close", "Cierre", "Último" or "Precio" (in any
 // case, accents optional), else the last column that holds numbers.
 std::variant<PriceTable, HistoryProblem> TableOf(std::string_view bytes, const ReadProgress& progress = {});
+// The same, taking over the caller's bytes where they are UTF-8 already, so
+// that a large file is held once rather than twice while it is read.
+std::variant<PriceTable, HistoryProblem> TableOf(std::string&& bytes, const ReadProgress& progress = {});
 
 // The order of a date column's day and month, decided from the column as a
 // whole: a day above 12 settles it; where nothing settles it the column is
@@ -96,12 +103,14 @@ enum class DateOrder : std::uint8_t { Iso, DayFirst, MonthFirst, Ambiguous };
 using Day = std::int32_t;
 
 struct PriceHistory {
-  std::string column;          // the price column's name
-  std::vector<double> prices;  // oldest first
-  std::vector<Day> days;       // the date of each price; empty where the table has no dates
-  DateOrder dateOrder = DateOrder::Iso;
-  std::size_t leftOut = 0;   // rows with no price in the column (empty, "null", "n/a", "-")
-  int periodsPerYear = 252;  // from the dates' typical spacing; 252 without dates
+  std::string column;                    // the price column's name
+  std::vector<double> prices;            // oldest first
+  std::vector<Day> days;                 // the date of each price; empty where the table has no dates
+  DateOrder dateOrder = DateOrder::Iso;  // Iso also where there are no dates
+  // Rows with no price in the column: empty, "null", "n/a", "#n/a", "na",
+  // "nan" or "-" in any case, or too short to reach the column.
+  std::size_t leftOut = 0;
+  int periodsPerYear = 252;  // from the dates' median spacing: 252, 52, 12, 4 or 1; 252 without dates
 };
 
 // Reads `column` of the table as prices: with a point or a comma as the
