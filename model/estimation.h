@@ -39,17 +39,34 @@ struct Estimate {
   double lastPrice;
 };
 
-// The log returns x_i, as the estimate takes them (for the histogram).
+// The log returns x_i, as the estimate takes them (for the histogram): each
+// the double nearest a double-double value within 2^-66.9 |x_i| + 2^-103.6
+// of ln(P_i / P_i-1). None for fewer than two prices; throws
+// RunTimeError(kInvalidCall) for a price that is not positive and finite.
 std::vector<double> LogReturnsOf(std::span<const double> prices);
 
-// At least three prices, each positive and finite, and N > 0.
+// At least three prices, each positive and finite, and N > 0 and finite;
+// anything else throws RunTimeError(kInvalidCall), and a result beyond the
+// doubles kOverflow. Against the same quantities computed in real numbers
+// from the same doubles (u = 2^-53):
+//   |m^ - m| <= 2^-52.9 |m| + 2^-103.6 / n                (m = 0 when Pn = P0)
+//   |s^ - s| <= 2^-52.3 s + 2^-65.3 |m| + 2^-101
+//   |v^ - v| <= 2^-51.1 v + sqrt(N) (2^-65.3 |m| + 2^-101)
+//   |r^ - r| <= u |r| + 2^-64 (1 + s) (|m| N + v^2/2)
+// so 13 significant digits of each, of r wherever m N does not cancel
+// v^2/2 to within a millionth. The derivations stand beside the code.
 Estimate EstimateOf(std::span<const double> prices, double periodsPerYear);
 
 // A fraction as the form's percent: 100 x.
 double PercentOf(double fraction);
 
 // The x below which a chi-square variable with k degrees of freedom lies with
-// probability p, 0 < p < 1, k > 0.
+// probability p, 0 < p < 1, k > 0: 0 for p <= 0, +infinity for p >= 1, NaN
+// for a NaN and for k not positive and finite. Within 2^-46 of x, relative,
+// for k >= 1, and 2^-46 / k below (where x grows as p^(2/k), so that its
+// sensitivity to the evaluation grows as 1/k); measured against MPFR at
+// p = 0.025 and 0.975 for every k to 200 and k growing by 5 % to 10^7
+// (worst 5.0e-15), and at levels from 1e-12 to 1 - 1e-12.
 double ChiSquareQuantile(double p, double degreesOfFreedom);
 
 }  // namespace cotalia
