@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "elementary_functions.h"
+#include "estimation.h"
 #include "numeric_runtime.h"
 #include "simulator_actions.h"
 
@@ -158,6 +159,33 @@ void BM_ComputeMaximumPrice(benchmark::State& state) { RunAction<ComputeMaximumP
 void BM_ComputeExpectedPrice(benchmark::State& state) { RunAction<ComputeExpectedPrice>(state); }
 void BM_ComputePriceDeviation(benchmark::State& state) { RunAction<ComputePriceDeviation>(state); }
 
+// A million prices of a daily random walk: the estimate's whole pass, and the
+// two chi-square quantiles at its degrees of freedom.
+const std::vector<double>& MillionPrices() {
+  static const std::vector<double> prices = [] {
+    std::mt19937_64 random(3);
+    std::normal_distribution<double> move(0.0003, 0.015);
+    std::vector<double> values(1000000);
+    values[0] = 100;
+    for (std::size_t i = 1; i < values.size(); ++i) values[i] = values[i - 1] * std::exp(move(random));
+    return values;
+  }();
+  return prices;
+}
+
+void BM_EstimateOfMillionPrices(benchmark::State& state) {
+  const std::vector<double>& prices = MillionPrices();
+  for (auto _ : state) benchmark::DoNotOptimize(EstimateOf(prices, 252));
+  state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(prices.size()));
+}
+
+void BM_ChiSquareQuantileMillion(benchmark::State& state) {
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(ChiSquareQuantile(0.025, 999998));
+    benchmark::DoNotOptimize(ChiSquareQuantile(0.975, 999998));
+  }
+}
+
 }  // namespace
 
 BENCHMARK(BM_Exponential);
@@ -177,5 +205,7 @@ BENCHMARK(BM_ComputeMinimumPrice);
 BENCHMARK(BM_ComputeMaximumPrice);
 BENCHMARK(BM_ComputeExpectedPrice);
 BENCHMARK(BM_ComputePriceDeviation);
+BENCHMARK(BM_EstimateOfMillionPrices)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ChiSquareQuantileMillion)->Unit(benchmark::kMicrosecond);
 
 BENCHMARK_MAIN();

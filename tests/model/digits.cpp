@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Prints a digest of the model's results on fixed inputs: the exponential,
-// the logarithm, the writer and the readers, the six calculations, and the
-// normal distribution function and its inverse. The inputs come from the bits
+// the logarithm, the writer and the readers, the six calculations, the
+// normal distribution function and its inverse, and the estimate from price
+// histories with the chi-square quantile. The inputs come from the bits
 // of a fixed std::mt19937_64 sequence, which is the same on every platform,
 // so two platforms that print the same digests give the same result, bit for
 // bit, on every one of these inputs.
@@ -11,8 +12,10 @@
 #include <cstdio>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "elementary_functions.h"
+#include "estimation.h"
 #include "normal_distribution.h"
 #include "numeric_runtime.h"
 #include "simulator_actions.h"
@@ -94,10 +97,49 @@ int main() {
     const int exponent = -static_cast<int>(random() % 1000);
     normal.Add(cotalia::NormalQuantile(std::ldexp(mantissa, exponent)));
   }
+  // Random walks of 3 to about 4100 prices, drawn with the model's own
+  // functions so that every platform draws the same prices; every tenth ends
+  // where it started. Then quantiles at any level and up to 10^5 degrees of
+  // freedom, some of them fractional.
+  Digest estimation;
+  for (int i = 0; i < kSamples / 1000; ++i) {
+    const int magnitude = static_cast<int>(random() % 12);
+    const std::size_t count = 3 + static_cast<std::size_t>(random() % (std::uint64_t{4} << magnitude));
+    const double drift = Between(random, -0.002, 0.002);
+    const double deviation = Between(random, 0.001, 0.05);
+    std::vector<double> prices(count);
+    prices[0] = Between(random, 0.5, 2000);
+    for (std::size_t j = 1; j < count; ++j) {
+      // Near a standard normal draw, cheaply: three uniform draws on
+      // (-1, 1), each of variance 1/3.
+      double z = Between(random, -1, 1);
+      z += Between(random, -1, 1);
+      z += Between(random, -1, 1);
+      prices[j] = prices[j - 1] * cotalia::CorrectlyRoundedExp(drift + deviation * z);
+    }
+    if (i % 10 == 0) prices.back() = prices.front();
+    constexpr double kPeriods[] = {252, 52, 12, 365};
+    const cotalia::Estimate estimate = cotalia::EstimateOf(prices, kPeriods[random() % 4]);
+    for (const double x : cotalia::LogReturnsOf(prices)) estimation.Add(x);
+    for (const double value :
+         {estimate.meanReturn, estimate.deviation, estimate.volatility, estimate.volatilityInterval.low,
+          estimate.volatilityInterval.high, estimate.rate, estimate.rateInterval.low,
+          estimate.rateInterval.high, estimate.lastPrice, cotalia::PercentOf(estimate.rate)}) {
+      estimation.Add(value);
+    }
+  }
+  for (int i = 0; i < kSamples / 1000; ++i) {
+    const double p = Between(random, 0, 1);
+    const double k = i % 4 == 0 ? Between(random, 0.05, 30) : static_cast<double>(1 + random() % 100000);
+    estimation.Add(cotalia::ChiSquareQuantile(p, k));
+  }
+
   std::printf(
-      "exponential %016llx\nlogarithm %016llx\ntexts %016llx\nactions %016llx\nnormal %016llx\n",
+      "exponential %016llx\nlogarithm %016llx\ntexts %016llx\nactions %016llx\nnormal %016llx\n"
+      "estimation %016llx\n",
       static_cast<unsigned long long>(exponential.value()),
       static_cast<unsigned long long>(logarithm.value()), static_cast<unsigned long long>(texts.value()),
-      static_cast<unsigned long long>(actions.value()), static_cast<unsigned long long>(normal.value()));
+      static_cast<unsigned long long>(actions.value()), static_cast<unsigned long long>(normal.value()),
+      static_cast<unsigned long long>(estimation.value()));
   return 0;
 }
