@@ -7,13 +7,16 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <random>
 #include <string>
+#include <variant>
 #include <vector>
 
 #include "elementary_functions.h"
 #include "estimation.h"
 #include "numeric_runtime.h"
+#include "price_history.h"
 #include "simulator_actions.h"
 
 namespace {
@@ -159,6 +162,38 @@ void BM_ComputeMaximumPrice(benchmark::State& state) { RunAction<ComputeMaximumP
 void BM_ComputeExpectedPrice(benchmark::State& state) { RunAction<ComputeExpectedPrice>(state); }
 void BM_ComputePriceDeviation(benchmark::State& state) { RunAction<ComputePriceDeviation>(state); }
 
+// A finance site's download of a million days, oldest first (about 60 MB):
+// the reader's whole work on it, the table and then the default column.
+const std::string& MillionRowHistory() {
+  static const std::string text = [] {
+    std::string bytes = "Date,Open,High,Low,Close,Adj Close,Volume\n";
+    bytes.reserve(62'000'000);
+    std::mt19937_64 random(3);
+    std::uniform_int_distribution<int> cents(1'000'000, 9'999'999);
+    std::array<char, 128> line{};
+    for (Day day = -25567; day < -25567 + 1'000'000; ++day) {  // from 1900-01-01
+      const double close = cents(random) / 10000.0;
+      const int length = std::snprintf(line.data(), line.size(), "%s,%.4f,%.4f,%.4f,%.4f,%.4f,%d\n",
+                                       IsoTextOfDay(day).c_str(), close * 0.999, close * 1.01, close * 0.99,
+                                       close, close * 0.98, cents(random));
+      bytes.append(line.data(), static_cast<std::size_t>(length));
+    }
+    return bytes;
+  }();
+  return text;
+}
+
+void BM_PriceHistoryMillionRows(benchmark::State& state) {
+  const std::string& bytes = MillionRowHistory();
+  for (auto _ : state) {
+    auto table = TableOf(bytes);
+    const auto& read = std::get<PriceTable>(table);
+    auto history = HistoryOf(read, read.priceColumn);
+    benchmark::DoNotOptimize(std::get<PriceHistory>(history).prices.data());
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes.size()));
+}
+
 // A million prices of a daily random walk: the estimate's whole pass, and the
 // two chi-square quantiles at its degrees of freedom.
 const std::vector<double>& MillionPrices() {
@@ -207,5 +242,6 @@ BENCHMARK(BM_ComputeExpectedPrice);
 BENCHMARK(BM_ComputePriceDeviation);
 BENCHMARK(BM_EstimateOfMillionPrices)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ChiSquareQuantileMillion)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_PriceHistoryMillionRows)->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

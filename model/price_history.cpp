@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstring>
 #include <limits>
 #include <optional>
@@ -255,6 +256,54 @@ struct FieldScan {
   bool endsRecord = false;
 };
 
+constexpr std::uint64_t kOnes = 0x0101010101010101U;
+constexpr std::uint64_t kLows = 0x7F7F7F7F7F7F7F7FU;
+
+// The bytes of `word` that equal `byte`, each marked by its high bit alone:
+// ~(((t & 0x7F..7F) + 0x7F..7F) | t) & 0x80..80, t the word XOR the byte; no
+// carry crosses from one byte to the next, so every mark is exact.
+std::uint64_t BytesEqual(std::uint64_t word, char byte) {
+  const std::uint64_t t = word ^ (kOnes * static_cast<unsigned char>(byte));
+  return ~(((t & kLows) + kLows) | t) & ~kLows;
+}
+
+std::uint64_t WordAt(std::string_view text, std::size_t pos) {
+  std::uint64_t word = 0;
+  std::memcpy(&word, text.data() + pos, sizeof word);
+  return word;
+}
+
+// The first position from `pos` on that holds one of three bytes, or the
+// text's size: eight bytes at a time, the first mark counted from the end of
+// the word that holds the lowest address, whichever the byte order.
+std::size_t FindAny(std::string_view text, std::size_t pos, char a, char b, char c) {
+  const std::size_t size = text.size();
+  for (; size - pos >= sizeof(std::uint64_t); pos += sizeof(std::uint64_t)) {
+    const std::uint64_t word = WordAt(text, pos);
+    const std::uint64_t marks = BytesEqual(word, a) | BytesEqual(word, b) | BytesEqual(word, c);
+    if (marks == 0) continue;
+    const int bit =
+        std::endian::native == std::endian::little ? std::countr_zero(marks) : std::countl_zero(marks);
+    return pos + static_cast<std::size_t>(bit) / 8;
+  }
+  for (; pos < size; ++pos) {
+    if (text[pos] == a || text[pos] == b || text[pos] == c) return pos;
+  }
+  return size;
+}
+
+// How many times a byte occurs, eight bytes at a time: the marks, moved to
+// the low bit of their bytes, summed into the top byte by a multiplication.
+std::size_t CountOf(std::string_view text, char byte) {
+  std::size_t count = 0;
+  std::size_t pos = 0;
+  for (; text.size() - pos >= sizeof(std::uint64_t); pos += sizeof(std::uint64_t)) {
+    count += static_cast<std::size_t>(((BytesEqual(WordAt(text, pos), byte) >> 7) * kOnes) >> 56);
+  }
+  for (; pos < text.size(); ++pos) count += text[pos] == byte ? 1 : 0;
+  return count;
+}
+
 std::size_t LineBreaksIn(std::string_view text) {
   std::size_t breaks = 0;
   for (std::size_t i = 0; i < text.size(); ++i) {
@@ -265,12 +314,9 @@ std::size_t LineBreaksIn(std::string_view text) {
 
 class Splitter {
  public:
-  explicit Splitter(char delimiter) : delimiter_(delimiter) {
-    stops_.fill(false);
-    stops_['\n'] = true;
-    stops_['\r'] = true;
-    if (delimiter != '\0') stops_[static_cast<unsigned char>(delimiter)] = true;
-  }
+  // Without a delimiter, a line break stands in for it where the three stops
+  // are looked for.
+  explicit Splitter(char delimiter) : delimiter_(delimiter), stop_(delimiter == '\0' ? '\n' : delimiter) {}
 
   char delimiter() const { return delimiter_; }
 
@@ -301,13 +347,12 @@ class Splitter {
       }
       field.content = text.substr(start, close - start);
       field.lineBreaks = LineBreaksIn(field.content);
-      pos = close + 1;
-      for (; pos < size && !Stops(text[pos]); ++pos) {
-        if (!IsBlank(text[pos])) field.plain = false;
-      }
+      const std::size_t after = close + 1;
+      pos = FindAny(text, after, stop_, '\n', '\r');
+      if (!IsBlankText(text.substr(after, pos - after))) field.plain = false;
     } else {
       const std::size_t start = pos;
-      while (pos < size && !Stops(text[pos])) ++pos;
+      pos = FindAny(text, pos, stop_, '\n', '\r');
       field.content = text.substr(start, pos - start);
     }
     if (pos >= size) {
@@ -323,6 +368,15 @@ class Splitter {
     return field;
   }
 
+  // Where the field after an unquoted one at `pos` starts; `pos` itself
+  // where the field is quoted, and none where the record ends with it.
+  std::optional<std::size_t> NextUnquoted(std::string_view text, std::size_t pos) const {
+    if (pos < text.size() && text[pos] == '"') return pos;
+    pos = FindAny(text, pos, stop_, '\n', '\r');
+    if (pos == text.size() || text[pos] == '\n' || text[pos] == '\r') return std::nullopt;
+    return pos + 1;
+  }
+
   // Every field of the record that starts at `pos`; gives where the next
   // record starts.
   template <typename Visit>
@@ -335,11 +389,39 @@ class Splitter {
     }
   }
 
- private:
-  bool Stops(char c) const { return stops_[static_cast<unsigned char>(c)]; }
+  // Where the record that starts at `pos` ends, as ForEachField finds it,
+  // with the line breaks inside its quotes added to `line`; none where it is
+  // blank or may be, for ForEachField to decide. Fields are not told apart:
+  // only a quote that opens a field matters, and that one follows the
+  // record's start or a delimiter.
+  std::optional<std::size_t> EndOfFilledRecord(std::string_view text, std::size_t pos,
+                                               std::size_t& line) const {
+    const std::size_t size = text.size();
+    const std::size_t start = pos;
+    // A record with something but blanks, delimiters and quotes before its
+    // first line break holds something; any other is left to the fields.
+    while (pos < size && (IsBlank(text[pos]) || text[pos] == delimiter_ || text[pos] == '"')) ++pos;
+    if (pos == size || text[pos] == '\n' || text[pos] == '\r') return std::nullopt;
+    pos = start;
+    for (;;) {
+      pos = FindAny(text, pos, '"', '\n', '\r');
+      if (pos == size) return size;
+      if (text[pos] == '\n') return pos + 1;
+      if (text[pos] == '\r') return pos + 1 < size && text[pos + 1] == '\n' ? pos + 2 : pos + 1;
+      if (pos != start && (delimiter_ == '\0' || text[pos - 1] != delimiter_)) {
+        ++pos;  // a quote inside a field is a character like any other
+        continue;
+      }
+      const FieldScan quoted = Field(text, pos);
+      line += quoted.lineBreaks;
+      if (quoted.endsRecord) return quoted.next;
+      pos = quoted.next;
+    }
+  }
 
+ private:
   char delimiter_;
-  std::array<bool, 256> stops_{};
+  char stop_;
 };
 
 // The text of a header's field: quotes undoubled, blanks around trimmed.
@@ -374,12 +456,16 @@ std::size_t ThousandsSeparatorAt(std::string_view text, std::size_t pos, char de
 
 // Writes the number `text` spells, read with `decimal` as its decimal
 // separator, as ScanDecimal reads numbers: sign, digits, '.', digits and
-// exponent. False where the text is not a number so read.
-bool SpellNumber(std::string_view text, char decimal, std::string& spelled) {
-  spelled.clear();
+// exponent. Each character written stands for one of the text, so `spelled`
+// is made as long as the text once and written in place. Gives the
+// spelling, or none where the text is not a number so read.
+std::optional<std::string_view> SpellNumber(std::string_view text, char decimal, std::string& spelled) {
+  if (spelled.size() < text.size()) spelled.resize(text.size());
+  char* const begin = spelled.data();
+  char* out = begin;
   const std::size_t size = text.size();
   std::size_t pos = 0;
-  if (pos < size && (text[pos] == '+' || text[pos] == '-')) spelled += text[pos++];
+  if (pos < size && (text[pos] == '+' || text[pos] == '-')) *out++ = text[pos++];
   const std::size_t integerStart = pos;
   std::size_t digits = 0;
   std::size_t group = 0;
@@ -388,7 +474,7 @@ bool SpellNumber(std::string_view text, char decimal, std::string& spelled) {
   while (pos < size) {
     const char c = text[pos];
     if (IsDigit(c)) {
-      spelled += c;
+      *out++ = c;
       ++group;
       ++digits;
       ++pos;
@@ -396,32 +482,33 @@ bool SpellNumber(std::string_view text, char decimal, std::string& spelled) {
     }
     const std::size_t width = ThousandsSeparatorAt(text, pos, decimal);
     if (width == 0) break;
-    if (group == 0) return false;
+    if (group == 0) return std::nullopt;
     if (groups == 0) {
-      if (group > 3 || text[integerStart] == '0') return false;
+      if (group > 3 || text[integerStart] == '0') return std::nullopt;
       separator = c;
     } else if (group != 3 || c != separator) {
-      return false;
+      return std::nullopt;
     }
     ++groups;
     group = 0;
     pos += width;
   }
-  if (groups > 0 && group != 3) return false;
+  if (groups > 0 && group != 3) return std::nullopt;
   if (pos < size && text[pos] == decimal) {
-    spelled += '.';
-    for (++pos; pos < size && IsDigit(text[pos]); ++pos, ++digits) spelled += text[pos];
+    *out++ = '.';
+    for (++pos; pos < size && IsDigit(text[pos]); ++pos, ++digits) *out++ = text[pos];
   }
-  if (digits == 0) return false;
+  if (digits == 0) return std::nullopt;
   if (pos < size && (text[pos] == 'e' || text[pos] == 'E')) {
-    spelled += 'e';
+    *out++ = 'e';
     ++pos;
-    if (pos < size && (text[pos] == '+' || text[pos] == '-')) spelled += text[pos++];
+    if (pos < size && (text[pos] == '+' || text[pos] == '-')) *out++ = text[pos++];
     const std::size_t exponentStart = pos;
-    for (; pos < size && IsDigit(text[pos]); ++pos) spelled += text[pos];
-    if (pos == exponentStart) return false;
+    for (; pos < size && IsDigit(text[pos]); ++pos) *out++ = text[pos];
+    if (pos == exponentStart) return std::nullopt;
   }
-  return pos == size;
+  if (pos != size) return std::nullopt;
+  return std::string_view(begin, static_cast<std::size_t>(out - begin));
 }
 
 // The double of a spelling that SpellNumber wrote; none beyond the doubles.
@@ -461,25 +548,25 @@ struct NumberLook {
 
 NumberLook LookAtNumber(std::string_view text, NumberScratch& scratch) {
   NumberLook look;
-  const bool byPoint = SpellNumber(text, '.', scratch.point);
+  const std::optional<std::string_view> byPoint = SpellNumber(text, '.', scratch.point);
   const std::size_t separator = text.find_first_of(".,");
   if (separator == std::string_view::npos) {
-    look.number = byPoint;
-    look.spelled = scratch.point;
+    look.number = byPoint.has_value();
+    look.spelled = byPoint.value_or(std::string_view());
     return look;
   }
-  const bool byComma = SpellNumber(text, ',', scratch.comma);
+  const std::optional<std::string_view> byComma = SpellNumber(text, ',', scratch.comma);
   look.number = byPoint || byComma;
   if (byPoint && byComma) {
     look.vote = Vote::Ambiguous;
     look.lone = text[separator];
-    look.spelled = look.lone == '.' ? scratch.point : scratch.comma;
+    look.spelled = look.lone == '.' ? *byPoint : *byComma;
   } else if (byPoint) {
     look.vote = Vote::Point;
-    look.spelled = scratch.point;
+    look.spelled = *byPoint;
   } else if (byComma) {
     look.vote = Vote::Comma;
-    look.spelled = scratch.comma;
+    look.spelled = *byComma;
   }
   return look;
 }
@@ -684,7 +771,7 @@ char DelimiterOf(std::string_view text) {
       bool blank = true;
       pos = splitter.ForEachField(text, pos, [&](const FieldScan& field) {
         ++fields;
-        if (blank && !IsBlankText(field.content)) blank = false;
+        if (blank && (!field.plain || !IsBlankText(field.content))) blank = false;
       });
       if (blank) continue;
       if (candidate == ',' && !counts.empty() && allNumbers) {
@@ -772,18 +859,22 @@ std::optional<std::vector<RecordStart>> RecordsOf(std::string_view text, const S
   std::vector<RecordStart> records;
   // One per line at most, and counting the lines costs little beside
   // reading them; a vector left to grow would pass through twice the size.
-  const std::size_t lineFeeds = static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
-  records.reserve(lineFeeds > 0 ? lineFeeds + 1
-                                : static_cast<std::size_t>(std::count(text.begin(), text.end(), '\r')) + 1);
+  const std::size_t lineFeeds = CountOf(text, '\n');
+  records.reserve((lineFeeds > 0 ? lineFeeds : CountOf(text, '\r')) + 1);
   std::size_t pos = 0;
   std::size_t line = 1;
   while (pos < text.size()) {
     const RecordStart start{static_cast<std::uint32_t>(pos), static_cast<std::uint32_t>(line)};
-    bool blank = true;
-    pos = splitter.ForEachField(text, pos, [&](const FieldScan& field) {
-      if (blank && !IsBlankText(field.content)) blank = false;
-      line += field.lineBreaks;
-    });
+    bool blank = false;
+    if (const std::optional<std::size_t> end = splitter.EndOfFilledRecord(text, pos, line)) {
+      pos = *end;
+    } else {
+      blank = true;
+      pos = splitter.ForEachField(text, pos, [&](const FieldScan& field) {
+        if (blank && (!field.plain || !IsBlankText(field.content))) blank = false;
+        line += field.lineBreaks;
+      });
+    }
     ++line;
     if (blank) continue;
     records.push_back(start);
@@ -895,6 +986,15 @@ RowFields FieldsOf(std::string_view text, const Splitter& splitter, std::size_t 
   const std::size_t last = dateColumn ? std::max(column, *dateColumn) : column;
   std::size_t pos = offset;
   for (std::size_t c = 0; c <= last; ++c) {
+    if (c != column && c != dateColumn) {
+      // A field passed over, found as Field finds it but not kept.
+      const std::optional<std::size_t> next = splitter.NextUnquoted(text, pos);
+      if (!next) return fields;
+      if (*next != pos) {
+        pos = *next;
+        continue;
+      }
+    }
     const FieldScan field = splitter.Field(text, pos);
     if (c == column) fields.price = field;
     if (c == dateColumn) fields.date = field;
@@ -1060,8 +1160,9 @@ std::variant<PriceHistory, HistoryProblem> HistoryOf(const PriceTable& table, st
     const std::size_t r = rereads.RecordOf(k);
     const RowFields fields = FieldsOf(text, splitter, table.records[r].offset, column, std::nullopt);
     std::optional<double> value;
-    if (SpellNumber(Trimmed(fields.price->content), decimal, scratch.point))
-      value = DoubleOfSpelling(scratch.point);
+    if (const auto spelled = SpellNumber(Trimmed(fields.price->content), decimal, scratch.point)) {
+      value = DoubleOfSpelling(*spelled);
+    }
     if (!value) return problemAt(Kind::NotANumber, r, false);
     prices[k] = *value;
   }
