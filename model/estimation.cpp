@@ -108,8 +108,9 @@ bool IsPrice(double price) { return price > 0 && price <= std::numeric_limits<do
 // Stirling's correction mu(a) = ln Gamma(a + 1) - (a ln a - a + ln(2 pi a)/2),
 // for a >= 10: the series sum B_2j / (2j (2j - 1) a^(2j - 1)) to j = 8. It is
 // asymptotic with terms of alternating sign, so it errs by less than the
-// first term left out, 43867/244188 a^-17 <= 2^-62.3 at a = 10, below 2^-55.3
-// of mu(10) = 0.00833; the eight terms add about u of the result.
+// first term left out, 43867/244188 a^-17 <= 2^-59 at a = 10 (u of
+// mu(10) = 0.00833), and less as a grows; the eight terms add about u of the
+// result. It is added to exponents of order 1 or more.
 double StirlingCorrection(double a) {
   const double inverse = 1 / a;
   const double square = inverse * inverse;
@@ -150,7 +151,7 @@ double LogGammaOfNext(double a) {
 // for t in [-1/2, 1], so 18 terms leave less than 2^-60 of the sum, which
 // errs by about 3 u (t's own error of 2 u counts twice, phi being near t^2/2).
 // Further out, phi is at least 0.19 and the plain difference errs by about
-// u (|t| + |ln lambda|) / phi <= 2^-49.5 of it.
+// u (|t| + |ln lambda|) / phi <= 6.2 u of it.
 double Phi(double t, double lambda) {
   if (t >= -0.5 && t <= 1) {
     const double w = t / (2 + t);
@@ -166,7 +167,8 @@ double Phi(double t, double lambda) {
 // e^-(a phi(y/a) + mu(a)) / sqrt(2 pi a), which keeps the exponent near its
 // small true size (the direct form would subtract numbers near a ln a):
 // a phi errs by about 3 u of itself, so D by about (3 a phi + 3) u. Below 10,
-// directly: the exponent's terms stay below 40, and D within about 2^-46.
+// directly: for levels within 1E-12 of 0 and 1, the exponent's terms stay
+// below 40 each, and D within about 2^-45 of itself.
 double ScaledPower(double a, double y) {
   if (a >= kStirlingFrom) {
     const double t = (y - a) / a;
@@ -175,6 +177,10 @@ double ScaledPower(double a, double y) {
   }
   return CorrectlyRoundedExp(a * CorrectlyRoundedLog(y) - y - LogGammaOfNext(a));
 }
+
+// Far more terms than the degrees of freedom of any history need (some
+// 10 sqrt(a)): only a bound against a runaway loop.
+constexpr long kMostTerms = 100'000'000;
 
 // The regularized incomplete gamma functions P(a, y) and Q(a, y) = 1 - P,
 // and y P'(y) = y^a e^-y / Gamma(a) = a D.
@@ -194,10 +200,6 @@ struct GammaTails {
 // Above: Q = a D / (y + 1 - a - 1 (1 - a)/(y + 3 - a - 2 (2 - a)/(...))),
 // Legendre's continued fraction, by Lentz's method, until a step changes it
 // by less than u; some 100 steps at a = 5e6 where y is 2 sqrt(a) above a.
-// Far more terms than the degrees of freedom of any history need (some
-// 40 sqrt(a)): only a bound against a runaway loop.
-constexpr long kMostTerms = 100'000'000;
-
 GammaTails GammaTailsAt(double a, double y) {
   const double scaled = ScaledPower(a, y);
   if (y < a + 1) {
@@ -373,8 +375,11 @@ Estimate EstimateOf(std::span<const double> prices, double periodsPerYear) {
   const DoubleDouble rate = Product(Sum(mean, halfVariance), periodsPerYear);
   estimate.rate = rate.hi;
 
-  // The intervals are shown to four digits: plain double arithmetic, each
-  // end within a few u beside the quantile's own error.
+  // The intervals are shown to four digits: plain double arithmetic. The
+  // volatility's ends carry v's 2^-51.1, half the quantile's 2^-46 and three
+  // roundings: within 2^-46.5 of themselves, so their four digits are the
+  // true ends' wherever those do not lie within 1E-14 of a rounding boundary
+  // between two four-digit values.
   const double freedom = count - 1;
   estimate.volatilityInterval = {
       estimate.volatility * std::sqrt(freedom / ChiSquareQuantile(0.975, freedom)),
