@@ -312,13 +312,23 @@ EstimationView EstimationViewOf(const EstimationState& state, std::string_view p
     return MessageView(std::string(ControlOf(EstimationControl::Periods).accessibleName) +
                        ": escriba un número mayor que cero.");
   }
-  const Estimate estimate = EstimateOf(read->history.prices, *periods);
+  std::optional<Estimate> estimated;
+  try {
+    estimated = EstimateOf(read->history.prices, *periods);
+  } catch (const RunTimeError&) {
+    // So many periods a year that a figure leaves the double range.
+  }
+  const auto beyondRange = [] {
+    return MessageView(std::string(ControlOf(EstimationControl::Periods).accessibleName) +
+                       ": el resultado excede el rango de los números.");
+  };
+  if (!estimated) return beyondRange();
+  const Estimate& estimate = *estimated;
   const double figures[] = {
       estimate.volatility, estimate.volatilityInterval.low, estimate.volatilityInterval.high,
       estimate.rate,       estimate.rateInterval.low,       estimate.rateInterval.high};
   if (!std::all_of(std::begin(figures), std::end(figures), [](double x) { return std::isfinite(x); })) {
-    return MessageView(std::string(ControlOf(EstimationControl::Periods).accessibleName) +
-                       ": el resultado excede el rango de los números.");
+    return beyondRange();
   }
   EstimationView view;
   view.figures = FiguresOf(loaded, *read, estimate);
@@ -370,37 +380,33 @@ ChartDrawing DrawHistory(const EstimationView& view, const ChartArea& area, cons
   std::optional<PlotFrame> frame = FrameOf(area, labeller, texts, priceAxis, timeAxis);
   if (!frame) return MessageOnly(std::string(kTooSmallForChart), area, labeller);
 
-  // At most a few points to a pixel's column: the lowest and the highest of
-  // the prices that fall in it, in their order, so that a million prices
-  // draw as fast as a few hundred and look the same.
+  // At most four points to a pixel's column: the first and the last of the
+  // prices that fall in it, and the lowest and the highest, in their order,
+  // so that a million prices draw as fast as a few hundred and look the same.
   Shape curve{Ink::Median, ShapeKind::Line, kCurvePen * area.scale, {}};
   const PlotBox& plot = frame->drawing.plot;
-  const auto columns = static_cast<std::size_t>(std::max(plot.right - plot.left, 1.0));
   const auto timeOf = [&](std::size_t i) {
     return dated ? static_cast<double>(history.days[i]) : static_cast<double>(i);
   };
-  std::size_t i = 0;
-  while (i < prices.size()) {
-    const double x = frame->X(timeOf(i));
-    const auto column = static_cast<std::size_t>((x - plot.left) * static_cast<double>(columns) /
-                                                 std::max(plot.right - plot.left, 1.0));
-    std::size_t low = i;
-    std::size_t high = i;
-    std::size_t next = i + 1;
-    while (next < prices.size()) {
-      const double nextX = frame->X(timeOf(next));
-      const auto nextColumn = static_cast<std::size_t>((nextX - plot.left) * static_cast<double>(columns) /
-                                                       std::max(plot.right - plot.left, 1.0));
-      if (nextColumn != column) break;
-      if (prices[next] < prices[low]) low = next;
-      if (prices[next] > prices[high]) high = next;
-      ++next;
+  const auto columnOf = [&](double x) { return std::floor(x - plot.left); };
+  std::size_t first = 0;
+  while (first < prices.size()) {
+    const double column = columnOf(frame->X(timeOf(first)));
+    std::size_t low = first;
+    std::size_t high = first;
+    std::size_t last = first;
+    while (last + 1 < prices.size() && columnOf(frame->X(timeOf(last + 1))) == column) {
+      ++last;
+      if (prices[last] < prices[low]) low = last;
+      if (prices[last] > prices[high]) high = last;
     }
-    const std::size_t first = std::min(low, high);
-    const std::size_t second = std::max(low, high);
-    curve.points.push_back({frame->X(timeOf(first)), frame->Y(prices[first])});
-    if (second != first) curve.points.push_back({frame->X(timeOf(second)), frame->Y(prices[second])});
-    i = next;
+    for (const std::size_t i : {first, std::min(low, high), std::max(low, high), last}) {
+      const Point point{frame->X(timeOf(i)), frame->Y(prices[i])};
+      if (curve.points.empty() || curve.points.back().x != point.x || curve.points.back().y != point.y) {
+        curve.points.push_back(point);
+      }
+    }
+    first = last + 1;
   }
   frame->drawing.shapes.push_back(std::move(curve));
   return CloseFrame(std::move(*frame), area, labeller, texts);

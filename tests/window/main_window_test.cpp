@@ -5,18 +5,23 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
+#include <QFileDialog>
 #include <QFontMetricsF>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTemporaryDir>
 #include <QTimer>
+#include <QUrl>
 #include <QtTest>
 #include <algorithm>
 #include <cmath>
@@ -24,6 +29,7 @@
 #include <vector>
 
 #include "distribution_window.h"
+#include "estimation_window.h"
 #include "window_description.h"
 #include "window_scenarios.h"
 
@@ -96,6 +102,28 @@ class MainWindowTest : public QObject {
     return distribution;
   }
 
+  // The estimation window, once its reading is done.
+  cotalia::EstimationWindow* estimationWindow() {
+    auto* estimation = window_->findChild<cotalia::EstimationWindow*>(QStringLiteral("estimation"));
+    if (estimation == nullptr) return nullptr;
+    // It is reading until its timer has taken the outcome and shown it.
+    for (int i = 0; i < 1000 && estimation->reading(); ++i) QTest::qWait(10);
+    return estimation;
+  }
+
+  static QString estimationFigures(cotalia::EstimationWindow* estimation) {
+    return estimation->findChild<QPlainTextEdit*>(QStringLiteral("figures"))->toPlainText();
+  }
+
+  // What the window must show for the text with its periods a year, and
+  // column, computed apart from the window.
+  static cotalia::EstimationView expectedView(std::string_view text, std::optional<std::size_t> column = {},
+                                              std::optional<std::string> periods = {}) {
+    cotalia::EstimationState state = cotalia::ReadPriceText(text, {});
+    if (column) state = cotalia::ReadPriceColumn(std::get<cotalia::LoadedPrices>(state), *column, {});
+    return cotalia::EstimationViewOf(state, periods.value_or(cotalia::PeriodsTextOf(state)));
+  }
+
   QAction* menuItem(const QString& text) {
     for (QAction* menuAction : menuBar()->actions()) {
       for (QAction* item : menuAction->menu()->actions()) {
@@ -132,8 +160,10 @@ class MainWindowTest : public QObject {
       const char* menu;
       const char* item;
       const char* shortcut;
-    } expected[] = {{"&Archivo", "&Salir", "Ctrl+Q"},
+    } expected[] = {{"&Archivo", "&Abrir precios…", "Ctrl+O"},
+                    {"&Archivo", "&Salir", "Ctrl+Q"},
                     {"&Edición", "&Copiar resultados", "Ctrl+Shift+C"},
+                    {"&Edición", "&Pegar precios", "Ctrl+Shift+V"},
                     {"&Ver", "&Distribución del precio…", "Ctrl+D"},
                     {"A&yuda", "&Acerca de Cotalia", ""},
                     {"A&yuda", "Acerca de &Qt", ""}};
@@ -453,6 +483,115 @@ class MainWindowTest : public QObject {
   }
 
   // A result cut off by its box can be read whole in its tooltip.
+  // Prices pasted, opened through the dialog and dropped on the form all
+  // reach the one estimation window, which shows what the view gives.
+  void estimationWindowReadsPastedOpenedAndDroppedPrices() {
+    const std::string pasted =
+        "Date\tClose\n2024-01-02\t100\n2024-01-03\t101.5\n2024-01-04\t99\n2024-01-05\t102\n";
+    QApplication::clipboard()->setText(QStringOf(pasted));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_V, Qt::ControlModifier | Qt::ShiftModifier);
+    cotalia::EstimationWindow* estimation = estimationWindow();
+    QVERIFY(estimation != nullptr && estimation->isVisible());
+    QCOMPARE(estimation->windowTitle(), QStringLiteral("Estimación desde precios"));
+    QCOMPARE(estimationFigures(estimation),
+             QStringOf(cotalia::FiguresText(expectedView(pasted).figures, "\n")));
+    auto* list = estimation->findChild<QListWidget*>(QStringLiteral("column"));
+    QCOMPARE(list->count(), 2);
+    QCOMPARE(list->currentRow(), 1);
+    QCOMPARE(AnnouncedNameOf(list), QStringLiteral("Columna de precios"));
+    QCOMPARE(AnnouncedNameOf(estimation->findChild<QLineEdit*>(QStringLiteral("periods"))),
+             QStringLiteral("Periodos por año"));
+    auto* history = estimation->findChild<cotalia::ChartWidget*>(QStringLiteral("historyChart"));
+    QCOMPARE(history->accessibleDescription(), QStringOf(expectedView(pasted).historyDescription));
+
+    QTemporaryDir folder;
+    const std::string file = "Fecha;Cierre\r\n15/01/2024;824,57\r\n16/01/2024;830,1\r\n17/01/2024;828\r\n";
+    const QString path = folder.filePath(QStringLiteral("cierres ñ.csv"));
+    {
+      QFile out(path);
+      QVERIFY(out.open(QIODevice::WriteOnly));
+      out.write(file.data(), static_cast<qint64>(file.size()));
+    }
+    menuItem(QStringLiteral("&Abrir precios…"))->trigger();
+    // The dialog is open, and the menu's action has already returned.
+    auto* dialog = window_->findChild<QFileDialog*>();
+    QVERIFY(dialog != nullptr && dialog->isVisible());
+    QCOMPARE(dialog->nameFilters(),
+             (QStringList{QStringLiteral("Precios (.csv, .txt, .tsv) (*.csv *.txt *.tsv)"),
+                          QStringLiteral("Todos los archivos (*)")}));
+    dialog->selectFile(path);
+    QMetaObject::invokeMethod(dialog, "accept", Qt::DirectConnection);
+    estimation = estimationWindow();
+    QVERIFY(estimationFigures(estimation).contains(QStringLiteral("Origen: cierres ñ.csv")));
+    QVERIFY(estimationFigures(estimation).contains(QStringLiteral("Valor Actual: 828")));
+
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(path)});
+    for (QWidget* target : {static_cast<QWidget*>(window_.get()), static_cast<QWidget*>(estimation)}) {
+      QApplication::clipboard()->setText(QStringOf(pasted));
+      menuItem(QStringLiteral("&Pegar precios"))->trigger();
+      QVERIFY(estimationFigures(estimationWindow()).contains(QStringLiteral("Origen: Portapapeles")));
+      QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+      QApplication::sendEvent(target, &enter);
+      QVERIFY(enter.isAccepted());
+      QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+      QApplication::sendEvent(target, &drop);
+      QVERIFY2(estimationFigures(estimationWindow()).contains(QStringLiteral("Origen: cierres ñ.csv")),
+               qPrintable(target->objectName()));
+    }
+    QCOMPARE(window_->findChildren<cotalia::EstimationWindow*>().size(), 1);
+  }
+
+  // Another column and other periods a year give the view's figures for
+  // them; "Usar en el formulario" then writes Text1 to Text3 and no other
+  // field; Esc closes the window.
+  void estimationWindowChoicesAndUsarEnElFormulario() {
+    for (std::size_t i = 0; i < scenarios::kDistributionInputs.size(); ++i) {
+      type(QStringLiteral("Text%1").arg(i + 1), QStringOf(scenarios::kDistributionInputs[i]));
+    }
+    for (int button = 1; button <= 6; ++button) click(QStringLiteral("Command%1").arg(button));
+    QStringList before;
+    for (int field = 1; field <= 10; ++field) before << textOf(QStringLiteral("Text%1").arg(field));
+
+    const std::string pasted =
+        "Date,Open,High,Low,Close,Adj Close,Volume\n2024-01-02,10,11,9,10.5,10.4,100\n"
+        "2024-01-03,10.5,11,10,10.8,10.7,120\n2024-01-04,10.8,11.2,10.1,10.2,10.1,90\n"
+        "2024-01-05,10.2,10.9,10,10.6,10.55,80\n";
+    QApplication::clipboard()->setText(QStringOf(pasted));
+    menuItem(QStringLiteral("&Pegar precios"))->trigger();
+    cotalia::EstimationWindow* estimation = estimationWindow();
+    auto* list = estimation->findChild<QListWidget*>(QStringLiteral("column"));
+    QCOMPARE(list->currentItem()->text(), QStringLiteral("Adj Close"));
+    list->setCurrentRow(4);
+    estimation = estimationWindow();
+    QTRY_COMPARE(estimationFigures(estimation),
+                 QStringOf(cotalia::FiguresText(expectedView(pasted, 4).figures, "\n")));
+    auto* periods = estimation->findChild<QLineEdit*>(QStringLiteral("periods"));
+    QCOMPARE(periods->text(), QStringLiteral("252"));
+    periods->setText(QStringLiteral("52"));
+    const cotalia::EstimationView weekly = expectedView(pasted, 4, "52");
+    QCOMPARE(estimationFigures(estimation), QStringOf(cotalia::FiguresText(weekly.figures, "\n")));
+
+    auto* use = estimation->findChild<QPushButton*>(QStringLiteral("useInForm"));
+    periods->setText(QStringLiteral("0"));
+    QVERIFY(!use->isEnabled());
+    auto* chart = estimation->findChild<cotalia::ChartWidget*>(QStringLiteral("returnsChart"));
+    QCOMPARE(chart->accessibleDescription(),
+             QStringLiteral("Periodos por año: escriba un número mayor que cero."));
+    periods->setText(QStringLiteral("52"));
+    QTest::mouseClick(use, Qt::LeftButton);
+    QStringList after;
+    for (int field = 1; field <= 10; ++field) after << textOf(QStringLiteral("Text%1").arg(field));
+    QStringList expected = before;
+    expected[0] = QStringOf(weekly.formInputs->price);
+    expected[1] = QStringOf(weekly.formInputs->rate);
+    expected[2] = QStringOf(weekly.formInputs->volatility);
+    QCOMPARE(after, expected);
+
+    QTest::keyClick(periods, Qt::Key_Escape);
+    QVERIFY(!estimation->isVisible());
+  }
+
   void aCutOffTextHasItsWholeTextAsTooltip() {
     type("Text9", "4.68517018598809");
     type("Text10", "0.2");

@@ -37,6 +37,7 @@ class EstimationWindow : public QWidget {
   void openFile(const QString& path);
   void openText(const QString& text);
   const EstimationView& view() const { return view_; }
+  bool reading() const { return session_.Reading(); }
 
   // The local file that a drag carries, if it carries one: what a drop on
   // this window or on the form opens.
