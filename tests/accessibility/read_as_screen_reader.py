@@ -46,6 +46,25 @@ FIGURE_LINES = ["z: 2.5758293035489", "Precio Minimo: 64.7157320203497", "Precio
                 "Variacion esperada: 22.3263055970384", "Por encima de 130: 18.09 %",
                 "Por debajo de 130: 81.91 %"]
 CHART_PARTS = ["99 %", "64.7157320203497", "181.333168049895", "108.328706767496", "18.09 %", "81.91 %"]
+PASTE_ITEM = "Pegar precios"
+ESTIMATION_WINDOW = "Estimación desde precios"
+# What the clipboard holds when prices are pasted: a finance site's columns.
+PASTED_PRICES = ("Date,Open,High,Low,Close,Adj Close,Volume\n"
+                 "2024-01-02,10,11,9,10.5,10.4,100\n2024-01-03,10.5,11,10,10.8,10.7,120\n"
+                 "2024-01-04,10.8,11.2,10.1,10.2,10.1,90\n2024-01-05,10.2,10.9,10,10.6,10.55,80\n")
+COLUMN_LIST = "Columna de precios"
+COLUMN_SETTING = "Adj Close"
+PERIODS_BOX = "Periodos por año"
+ESTIMATION_FIGURES = "Cifras estimadas"
+ESTIMATION_FIGURE_LINES = ["Origen: Portapapeles", "Columna de precios: Adj Close", "Precios: 4",
+                           "Rendimientos: 3", "Primera fecha: 2024-01-02", "Última fecha: 2024-01-05",
+                           "Periodos por año: 252", "Valor Actual: 10.55"]
+ESTIMATION_CHARTS = {"Gráfico de los precios": ["4 precios", "2024-01-02", "2024-01-05", "10.55"],
+                     "Histograma de los rendimientos": ["3 rendimientos"]}
+USE_IN_FORM = "Usar en el formulario"
+# The figure each box of the form takes from the window.
+FORM_FROM_FIGURES = [("Valor Actual", "Valor Actual"), ("Rendimiento", "Rendimiento (% anual)"),
+                     ("Volatilidad", "Volatilidad (% anual)")]
 ABOUT_ITEM = "Acerca de Cotalia"
 ABOUT_TITLE = "Acerca de Cotalia"
 ABOUT_VERSION = "Cotalia 1.00"
@@ -366,6 +385,62 @@ def read_the_distribution_window(application, main_window):
     read_the_chart(everything)
 
 
+def read_the_estimation_window(application, main_window):
+    """Prices pasted through the menu, read as a screen reader reads them,
+    then put into the form: only its three inputs change."""
+    clipboard = subprocess.Popen(["xclip", "-quiet", "-selection", "clipboard"], stdin=subprocess.PIPE)
+    clipboard.stdin.write(PASTED_PRICES.encode())
+    clipboard.stdin.close()
+    form = {box.name: box for box in descendants(main_window) if box.getRole() == pyatspi.ROLE_TEXT}
+    before = {name: text_of(box) for name, box in form.items()}
+    items = named(descendants(main_window), PASTE_ITEM, {pyatspi.ROLE_MENU_ITEM})
+    if not check(bool(items), "the menu has an item %r" % PASTE_ITEM):
+        return
+    seconds = activate(items[0])
+    check(seconds < PROMPT_SECONDS, "%r answers its action promptly (%.2f s)" % (PASTE_ITEM, seconds))
+    window = wait_for(lambda: window_named(application, ESTIMATION_WINDOW))
+    if not check(window is not None, "%r opens %r" % (PASTE_ITEM, ESTIMATION_WINDOW),
+                 [w.name for w in children(application)]):
+        return
+    figures = wait_for(lambda: [o for o in named(descendants(window), ESTIMATION_FIGURES)
+                                if "Valor Actual" in (text_of(o) or "")])
+    everything = descendants(window)
+    print("every object of %r:" % ESTIMATION_WINDOW)
+    for accessible in everything:
+        print("  %s [%s]" % (describe(accessible), ",".join(interfaces_of(accessible))))
+    columns = named(everything, COLUMN_LIST, {pyatspi.ROLE_LIST, pyatspi.ROLE_LIST_BOX, pyatspi.ROLE_TABLE})
+    check(bool(columns), "the price column's list is announced as %r" % COLUMN_LIST)
+    check(any(COLUMN_SETTING in setting_of(o) for o in columns),
+          "the list tells the column read, %r" % COLUMN_SETTING, [setting_of(o) for o in columns])
+    check(bool(named(everything, PERIODS_BOX, {pyatspi.ROLE_TEXT, pyatspi.ROLE_ENTRY})),
+          "the periods a year's box is announced as %r" % PERIODS_BOX)
+    if not check(bool(figures), "an object named %r reads the figures" % ESTIMATION_FIGURES):
+        return
+    lines = text_of(figures[0]).splitlines()
+    print("%r reads:\n%s" % (ESTIMATION_FIGURES, "\n".join(lines)))
+    for line in ESTIMATION_FIGURE_LINES:
+        check(line in lines, "the figures read %r" % line)
+    for name, parts in ESTIMATION_CHARTS.items():
+        chart = named(everything, name)
+        description = chart[0].description if chart else None
+        print("%r is described as: %r" % (name, description))
+        check(bool(description) and all(part in description for part in parts),
+              "the chart %r is described with %s" % (name, parts), description)
+    use = named(everything, USE_IN_FORM, {pyatspi.ROLE_PUSH_BUTTON})
+    if not check(bool(use), "the window has a push button %r" % USE_IN_FORM):
+        return
+    activate(use[0])
+    figure = dict(line.split(": ", 1) for line in lines if ": " in line)
+    expected = dict(before)
+    for box, label in FORM_FROM_FIGURES:
+        expected[box] = figure.get(label)
+    wait_for(lambda: all(text_of(form[box]) == expected[box] for box, _ in FORM_FROM_FIGURES))
+    after = {name: text_of(box) for name, box in form.items()}
+    check(after == expected, "%r writes Valor Actual, Rendimiento and Volatilidad, and no other box" % USE_IN_FORM,
+          {name: (before[name], after[name]) for name in form if before[name] != after[name]})
+    clipboard.kill()
+
+
 def about_box(application, main_window):
     """The About box, a window of the program's own or a dialog inside the
     form's window, as the toolkit places it; None while there is none."""
@@ -413,6 +488,7 @@ def main():
     boxes = read_the_form(main_window)
     compute_the_worked_example(main_window, boxes)
     read_the_distribution_window(application, main_window)
+    read_the_estimation_window(application, main_window)
     read_the_about_box(application, main_window)
     print("%d checks failed" % len(failures))
     return 1 if failures else 0
