@@ -3,23 +3,33 @@
 // messages, as a screen reader or a test robot would: its controls, focus and
 // Tab chain, the worked example, "Borrar", the error report and the exit
 // status, the distribution window (its table, its scenario, its keys and
-// the pixels of its chart), and the executable's version record.
+// the pixels of its chart), the estimation window (its table, prices pasted
+// and opened, its scenario, a long reading cancelled, its keys), and the
+// executable's version record.
 // Usage: cotalia_win32_tests PATH\TO\Cotalia.exe [GoogleTest flags]
 #include <gtest/gtest.h>
 #include <windows.h>
 // After windows.h, which it needs.
+#include <dlgs.h>
 #include <gdiplus.h>
 #include <oleacc.h>
+#include <shlobj.h>
 
 #include <algorithm>
 #include <array>
 #include <chrono>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <optional>
+#include <span>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "background_reading.h"
+#include "estimation_view.h"
 #include "win32_main_window.h"
 #include "window_description.h"
 #include "window_scenarios.h"
@@ -302,15 +312,45 @@ TEST(Win32Window, ButtonsComputeTheWorkedExampleAndBorrarClears) {
   }
 }
 
-// The menu bar that the window sets, built here in this process: the other
-// process's menu cannot be read under Wine. Each menu's title and its items
-// with their shortcuts after a tab, and the accelerators of those shortcuts.
-TEST(Win32Window, HasItsMenuBarAndAccelerators) {
-  RunningProgram program;
-  ASSERT_NE(program.window(), nullptr);
-  EXPECT_NE(GetMenu(program.window()), nullptr);
+struct MenuAccelerator {
+  MenuCommand command;
+  BYTE flags;
+  WORD key;
+};
 
-  const Win32MenuBar bar = CreateWin32MenuBar();
+struct MenuBarCase {
+  const char* name;
+  std::span<const MenuItem> items;
+  std::vector<std::wstring> seen;  // each menu's title and its items, with their shortcuts after a tab
+  std::vector<MenuAccelerator> accelerators;
+};
+
+const MenuBarCase kMenuBarCases[] = {
+    {"Form",
+     kMenuItems,
+     {L"&Archivo > &Abrir precios\u2026\tCtrl+O", L"&Archivo > &Salir\tAlt+F4",
+      L"&Edici\u00F3n > &Copiar resultados\tCtrl+Shift+C", L"&Edici\u00F3n > &Pegar precios\tCtrl+Shift+V",
+      L"&Ver > &Distribuci\u00F3n del precio\u2026\tCtrl+D", L"A&yuda > &Acerca de Cotalia"},
+     {{MenuCommand::OpenPrices, FVIRTKEY | FCONTROL, 'O'},
+      {MenuCommand::Quit, FVIRTKEY | FALT, VK_F4},
+      {MenuCommand::CopyResults, FVIRTKEY | FCONTROL | FSHIFT, 'C'},
+      {MenuCommand::PastePrices, FVIRTKEY | FCONTROL | FSHIFT, 'V'},
+      {MenuCommand::Distribution, FVIRTKEY | FCONTROL, 'D'}}},
+    {"Estimation",
+     kEstimationMenuItems,
+     {L"&Edici\u00F3n > &Copiar cifras\tCtrl+Shift+C"},
+     {{MenuCommand::CopyFigures, FVIRTKEY | FCONTROL | FSHIFT, 'C'}}},
+};
+
+class Win32MenuBarOf : public testing::TestWithParam<MenuBarCase> {};
+
+// The menu bar that a window sets, built here in this process: the other
+// process's menu cannot be read under Wine. Each menu's title and its items
+// with their shortcuts after a tab, and the accelerators of those shortcuts,
+// each found by its command.
+TEST_P(Win32MenuBarOf, HasItsItemsAndAccelerators) {
+  const MenuBarCase& expected = GetParam();
+  const Win32MenuBar bar = CreateWin32MenuBar(expected.items);
   const auto stringOf = [](HMENU menu, int position) {
     std::array<wchar_t, 128> text{};
     GetMenuStringW(menu, static_cast<UINT>(position), text.data(), static_cast<int>(text.size()),
@@ -324,25 +364,30 @@ TEST(Win32Window, HasItsMenuBarAndAccelerators) {
       seen.push_back(stringOf(bar.menu, i) + L" > " + stringOf(menu, j));
     }
   }
-  EXPECT_EQ(seen,
-            (std::vector<std::wstring>{
-                L"&Archivo > &Salir\tAlt+F4", L"&Edici\u00F3n > &Copiar resultados\tCtrl+Shift+C",
-                L"&Ver > &Distribuci\u00F3n del precio\u2026\tCtrl+D", L"A&yuda > &Acerca de Cotalia"}));
-  std::array<ACCEL, 8> accelerators{};
+  EXPECT_EQ(seen, expected.seen);
+  std::array<ACCEL, 16> accelerators{};
   const int count =
       CopyAcceleratorTableW(bar.accelerators, accelerators.data(), static_cast<int>(accelerators.size()));
-  ASSERT_EQ(count, 3);
-  EXPECT_EQ(accelerators[0].fVirt, FVIRTKEY | FALT);
-  EXPECT_EQ(accelerators[0].key, VK_F4);
-  EXPECT_EQ(accelerators[0].cmd, Win32MenuId(MenuCommand::Quit));
-  EXPECT_EQ(accelerators[1].fVirt, FVIRTKEY | FCONTROL | FSHIFT);
-  EXPECT_EQ(accelerators[1].key, 'C');
-  EXPECT_EQ(accelerators[1].cmd, Win32MenuId(MenuCommand::CopyResults));
-  EXPECT_EQ(accelerators[2].fVirt, FVIRTKEY | FCONTROL);
-  EXPECT_EQ(accelerators[2].key, 'D');
-  EXPECT_EQ(accelerators[2].cmd, Win32MenuId(MenuCommand::Distribution));
+  ASSERT_EQ(count, static_cast<int>(expected.accelerators.size()));
+  for (const MenuAccelerator& wanted : expected.accelerators) {
+    const auto found = std::find_if(accelerators.begin(), accelerators.begin() + count,
+                                    [&](const ACCEL& a) { return a.cmd == Win32MenuId(wanted.command); });
+    ASSERT_NE(found, accelerators.begin() + count)
+        << "no accelerator for " << static_cast<int>(wanted.command);
+    EXPECT_EQ(found->fVirt, wanted.flags) << static_cast<int>(wanted.command);
+    EXPECT_EQ(found->key, wanted.key) << static_cast<int>(wanted.command);
+  }
   DestroyAcceleratorTable(bar.accelerators);
   DestroyMenu(bar.menu);
+}
+
+INSTANTIATE_TEST_SUITE_P(Windows, Win32MenuBarOf, testing::ValuesIn(kMenuBarCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(Win32Window, HasAMenuBar) {
+  RunningProgram program;
+  ASSERT_NE(program.window(), nullptr);
+  EXPECT_NE(GetMenu(program.window()), nullptr);
 }
 
 std::wstring ClipboardText() {
@@ -422,6 +467,14 @@ std::wstring ClassOfRole(ControlRole role) {
       return L"Button";
     case ControlRole::Chart:
       return kWin32ChartClass;
+    case ControlRole::List:
+      return L"ListBox";
+    case ControlRole::Button:
+      return L"Button";
+    case ControlRole::Progress:
+      return L"msctls_progress32";
+    case ControlRole::Note:
+      return L"Static";
   }
   return L"(no class)";
 }
@@ -467,45 +520,42 @@ bool HeardDescriptionChange(HWND window) {
   });
 }
 
-// Opens from Ver and is built from its table: each row a control of its
-// role's class, in the table's order (the z-order), in its place, named for
-// screen readers, with its caption, default text or title; a choice's radio
-// buttons just after its group and inside it, the first one checked. Then
-// it plays the shared scenario: every edit of the form's price or of its own
-// boxes gives the figures and the chart's description, a bad input a
-// message, and tells screen readers that the description changed; and it
-// never writes a field.
-TEST(Win32Window, DistributionWindowPlaysItsScenario) {
-  RunningProgram program;
-  ASSERT_NE(program.window(), nullptr);
-  HWND distribution = program.openDistribution();
-  ASSERT_NE(distribution, nullptr);
-  EXPECT_EQ(TextOf(distribution), WideOf(kDistributionWindow.title));
+// A window built from its table: each row a control of its role's class, in
+// the table's order (the z-order), in its place, named for screen readers,
+// with its caption, default text or title; a choice's radio buttons just
+// after its group and inside it, the first one checked; a progress bar and
+// the button after it hidden until a task runs, every other control shown.
+// Call with COM started.
+void ExpectBuiltFromTable(HWND window, const WindowDescription& description) {
+  EXPECT_EQ(TextOf(window), WideOf(description.title));
   RECT client{};
-  GetClientRect(distribution, &client);
-  EXPECT_EQ(client.right, kDistributionWindow.width);
-  EXPECT_EQ(client.bottom, kDistributionWindow.height);
-
-  ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
-  HWND inZOrder = GetWindow(distribution, GW_CHILD);
-  for (std::size_t i = 0; i < kDistributionControls.size(); ++i) {
-    const WindowControl& row = kDistributionControls[i];
+  GetClientRect(window, &client);
+  EXPECT_EQ(client.right, description.width);
+  EXPECT_EQ(client.bottom, description.height);
+  HWND inZOrder = GetWindow(window, GW_CHILD);
+  for (std::size_t i = 0; i < description.controls.size(); ++i) {
+    const WindowControl& row = description.controls[i];
     SCOPED_TRACE(std::string(row.name));
-    HWND control = DistributionControlOf(distribution, static_cast<DistributionControl>(i));
+    HWND control = GetDlgItem(window, Win32RowId(i));
     ASSERT_NE(control, nullptr);
     EXPECT_EQ(control, inZOrder) << "out of the table's order";
     inZOrder = GetWindow(control, GW_HWNDNEXT);
     EXPECT_EQ(_wcsicmp(ClassNameOf(control).c_str(), ClassOfRole(row.role).c_str()), 0)
         << ClassNameOf(control).c_str();
     const Rectangle place = RectangleOf(row.place, client.right, client.bottom);
-    EXPECT_EQ(PlaceIn(distribution, control),
+    EXPECT_EQ(PlaceIn(window, control),
               (std::array<LONG, 4>{place.left, place.top, place.width, place.height}));
     if (!row.accessibleName.empty()) {
       EXPECT_EQ(AnnouncedNameOf(control), WideOf(row.accessibleName));
     }
+    const bool hidden = row.role == ControlRole::Progress ||
+                        (i > 0 && description.controls[i - 1].role == ControlRole::Progress);
+    EXPECT_EQ(IsWindowVisible(control) == FALSE, hidden);
     switch (row.role) {
       case ControlRole::Label:
       case ControlRole::TextBox:
+      case ControlRole::Button:
+      case ControlRole::Note:
         EXPECT_EQ(TextOf(control), WideOf(row.caption));
         break;
       case ControlRole::Chart:
@@ -518,7 +568,7 @@ TEST(Win32Window, DistributionWindowPlaysItsScenario) {
         const Rectangle group{0, 0, place.width, place.height};
         for (std::size_t b = 0; b < row.choices.size(); ++b) {
           SCOPED_TRACE(std::string(row.choices[b]));
-          HWND button = GetDlgItem(distribution, Win32ChoiceButtonId(static_cast<DistributionControl>(i), b));
+          HWND button = GetDlgItem(window, Win32ChoiceId(i, b));
           ASSERT_NE(button, nullptr);
           EXPECT_EQ(button, inZOrder) << "out of the choices' order";
           inZOrder = GetWindow(button, GW_HWNDNEXT);
@@ -528,7 +578,7 @@ TEST(Win32Window, DistributionWindowPlaysItsScenario) {
           EXPECT_EQ(AnnouncedNameOf(button), WideOf(row.choices[b]));
           EXPECT_EQ(SendMessageW(button, BM_GETCHECK, 0, 0), b == 0 ? BST_CHECKED : BST_UNCHECKED);
           const Rectangle inGroup = ChoiceButtonOf(group, b, row.choices.size());
-          EXPECT_EQ(PlaceIn(distribution, button),
+          EXPECT_EQ(PlaceIn(window, button),
                     (std::array<LONG, 4>{place.left + inGroup.left, place.top + inGroup.top, inGroup.width,
                                          inGroup.height}));
         }
@@ -537,9 +587,27 @@ TEST(Win32Window, DistributionWindowPlaysItsScenario) {
       case ControlRole::ReadOnlyText:
         EXPECT_NE(GetWindowLongPtrW(control, GWL_STYLE) & ES_READONLY, 0);
         break;
+      case ControlRole::List:
+        EXPECT_NE(GetWindowLongPtrW(control, GWL_STYLE) & LBS_NOTIFY, 0);
+        break;
+      case ControlRole::Progress:
+        break;
     }
   }
   EXPECT_EQ(inZOrder, nullptr) << "a control that is not in the table";
+}
+
+// Opens from Ver and is built from its table. Then it plays the shared
+// scenario: every edit of the form's price or of its own boxes gives the
+// figures and the chart's description, a bad input a message, and tells
+// screen readers that the description changed; and it never writes a field.
+TEST(Win32Window, DistributionWindowPlaysItsScenario) {
+  RunningProgram program;
+  ASSERT_NE(program.window(), nullptr);
+  HWND distribution = program.openDistribution();
+  ASSERT_NE(distribution, nullptr);
+  ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
+  ExpectBuiltFromTable(distribution, kDistributionWindow);
 
   HWND figures = DistributionControlOf(distribution, DistributionControl::Figures);
   HWND chart = DistributionControlOf(distribution, DistributionControl::Chart);
@@ -602,6 +670,10 @@ TEST(Win32Window, DistributionWindowTabsRoundItsBoxesAndClosesWithEsc) {
           break;
         case ControlRole::Label:
         case ControlRole::Chart:
+        case ControlRole::List:
+        case ControlRole::Button:
+        case ControlRole::Progress:
+        case ControlRole::Note:
           break;
       }
     }
@@ -644,6 +716,466 @@ TEST(Win32Window, DistributionWindowTabsRoundItsBoxesAndClosesWithEsc) {
   EXPECT_EQ(program.shown(kWin32DistributionClass), distribution);
   PostMessageW(program.window(), WM_CLOSE, 0, 0);
   EXPECT_EQ(program.exitStatus(), 0);
+}
+
+// The estimation window's controls by their rows.
+HWND EstimationControlOf(HWND estimation, EstimationControl control) {
+  return GetDlgItem(estimation, Win32EstimationControlId(control));
+}
+
+void PutOnClipboard(std::string_view utf8) {
+  const std::wstring text = WideOf(utf8);
+  if (!OpenClipboard(nullptr)) return;
+  EmptyClipboard();
+  const std::size_t bytes = (text.size() + 1) * sizeof(wchar_t);
+  if (HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, bytes)) {
+    std::memcpy(GlobalLock(block), text.c_str(), bytes);
+    GlobalUnlock(block);
+    if (SetClipboardData(CF_UNICODETEXT, block) == nullptr) GlobalFree(block);
+  }
+  CloseClipboard();
+}
+
+// Edición > Pegar precios on the form, with that text on the clipboard; the
+// estimation window once it shows.
+HWND PastePrices(const RunningProgram& program, std::string_view text) {
+  PutOnClipboard(text);
+  PostMessageW(program.window(), WM_COMMAND, Win32MenuId(MenuCommand::PastePrices), 0);
+  return program.shown(kWin32EstimationClass);
+}
+
+// A key pressed and let go where the program's focus is, through its own
+// message loop.
+void Press(const RunningProgram& program, WPARAM key) {
+  const LPARAM scan = static_cast<LPARAM>(MapVirtualKeyW(static_cast<UINT>(key), MAPVK_VK_TO_VSC)) << 16 | 1;
+  HWND focus = program.focus();
+  PostMessageW(focus, WM_KEYDOWN, key, scan);
+  PostMessageW(focus, WM_KEYUP, key, scan | static_cast<LPARAM>(0xC0000000));
+}
+
+// A history with two columns of prices, the second of them read by default
+// (its name says it is the close), dated on working days.
+constexpr std::string_view kPrices =
+    "Date,Open,Close\n"
+    "2024-01-02,99,100\n"
+    "2024-01-03,100.5,101\n"
+    "2024-01-04,101,99.5\n"
+    "2024-01-05,99,102\n"
+    "2024-01-08,102.5,103.25\n";
+
+std::vector<std::wstring> ListItemsOf(HWND list) {
+  std::vector<std::wstring> items;
+  const auto count = SendMessageW(list, LB_GETCOUNT, 0, 0);
+  for (LRESULT i = 0; i < count; ++i) {
+    std::wstring item(static_cast<std::size_t>(SendMessageW(list, LB_GETTEXTLEN, i, 0)) + 1, L'\0');
+    item.resize(static_cast<std::size_t>(
+        SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(item.data()))));
+    items.push_back(item);
+  }
+  return items;
+}
+
+std::vector<std::wstring> WideAll(const std::vector<std::string>& texts) {
+  std::vector<std::wstring> wide;
+  for (const std::string& text : texts) wide.push_back(WideOf(text));
+  return wide;
+}
+
+// What the window shows of a state with its periods box holding `periods`,
+// once its reading is done: the figures (to the eye and to a screen reader),
+// the charts' descriptions, the columns with the one read chosen, the
+// periods, and "Usar en el formulario" enabled only with estimates. The
+// view is made here from the same state, as the window makes it.
+void ExpectShows(HWND estimation, const EstimationState& state, const std::string& periods,
+                 bool reading = false) {
+  const EstimationView view = EstimationViewOf(state, periods);
+  HWND figures = EstimationControlOf(estimation, EstimationControl::Figures);
+  const std::wstring expected = WideOf(FiguresText(view.figures, "\n"));
+  EXPECT_TRUE(WaitFor([&] { return WithLineFeeds(TextOf(figures)) == expected; }))
+      << "figures: " << TextOf(figures);
+  // An empty box may have no value at all.
+  const std::wstring value = WithLineFeeds(AccessibleTextOf(figures, &IAccessible::get_accValue));
+  EXPECT_EQ(value == L"(none)" ? L"" : value, expected);
+  EXPECT_EQ(AccessibleTextOf(EstimationControlOf(estimation, EstimationControl::HistoryChart),
+                             &IAccessible::get_accDescription),
+            WideOf(view.historyDescription));
+  EXPECT_EQ(AccessibleTextOf(EstimationControlOf(estimation, EstimationControl::ReturnsChart),
+                             &IAccessible::get_accDescription),
+            WideOf(view.returnsDescription));
+  HWND list = EstimationControlOf(estimation, EstimationControl::Column);
+  EXPECT_EQ(ListItemsOf(list), WideAll(ColumnNamesOf(state)));
+  const std::optional<std::size_t> column = ColumnOf(state);
+  EXPECT_EQ(SendMessageW(list, LB_GETCURSEL, 0, 0), column ? static_cast<LRESULT>(*column) : LB_ERR);
+  EXPECT_EQ(TextOf(EstimationControlOf(estimation, EstimationControl::Periods)), WideOf(periods));
+  EXPECT_EQ(IsWindowEnabled(EstimationControlOf(estimation, EstimationControl::UseInForm)) != FALSE,
+            view.formInputs.has_value());
+  // The progress and Cancelar only while a long reading runs.
+  EXPECT_EQ(IsWindowVisible(EstimationControlOf(estimation, EstimationControl::Progress)) != FALSE, reading);
+  EXPECT_EQ(IsWindowVisible(EstimationControlOf(estimation, EstimationControl::Cancel)) != FALSE, reading);
+}
+
+// Opens from Edición > Pegar precios, built from its table; with nothing on
+// the clipboard it says so in place of both charts, and has nothing to put
+// into the form.
+TEST(Win32Window, EstimationWindowIsBuiltFromItsTable) {
+  RunningProgram program;
+  ASSERT_NE(program.window(), nullptr);
+  HWND estimation = PastePrices(program, "");
+  ASSERT_NE(estimation, nullptr);
+  EXPECT_EQ(GetWindow(estimation, GW_OWNER), program.window());
+  ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
+  ExpectBuiltFromTable(estimation, kEstimationWindow);
+  const EstimationState state = ReadPriceText("", {});
+  ExpectShows(estimation, state, "");
+  EXPECT_EQ(AccessibleTextOf(EstimationControlOf(estimation, EstimationControl::HistoryChart),
+                             &IAccessible::get_accDescription),
+            L"El portapapeles no contiene texto.");
+  CoUninitialize();
+}
+
+struct EstimationStep {
+  enum class Act { Paste, ColumnUp, TypePeriods, LogarithmicAxis } act;
+  std::string_view text;     // what is pasted or typed
+  std::wstring_view figure;  // a line the figures hold after it
+};
+
+// Prices pasted, another column chosen with the arrow key in the list (the
+// periods a year found again for it), the periods a year typed, the price
+// axis changed: each time the window shows what the view gives, tells
+// screen readers that both charts' descriptions changed, and writes nothing
+// into the form.
+const EstimationStep kEstimationSteps[] = {
+    {EstimationStep::Act::Paste, kPrices, L"Columna de precios: Close"},
+    {EstimationStep::Act::ColumnUp, "", L"Columna de precios: Open"},
+    {EstimationStep::Act::TypePeriods, "12", L"Periodos por a\u00F1o: 12"},
+    {EstimationStep::Act::LogarithmicAxis, "", L"Valor Actual: 102.5"},
+    {EstimationStep::Act::TypePeriods, "52", L"Periodos por a\u00F1o: 52"},
+};
+
+// Then "Copiar cifras" puts the figures on the clipboard; "Usar en el
+// formulario" writes Valor Actual, Rendimiento and Volatilidad and nothing
+// else; a bad number of periods a year is named in place of the charts and
+// leaves nothing to write; Esc hides the window, and pasting again shows the
+// same one.
+TEST(Win32Window, EstimationWindowPlaysItsScenario) {
+  RunningProgram program;
+  ASSERT_NE(program.window(), nullptr);
+  // The worked example computed, so that every field holds a text of its own.
+  const char* inputs[] = {"100", "10", "20", "12"};
+  for (int i = 0; i < 4; ++i) program.type("Text" + std::to_string(i + 1), WideOf(inputs[i]));
+  for (int i = 1; i <= 6; ++i) program.click("Command" + std::to_string(i));
+  std::vector<std::wstring> fields;
+  for (int i = 1; i <= 10; ++i) fields.push_back(program.text("Text" + std::to_string(i)));
+
+  ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
+  HWINEVENTHOOK hook =
+      SetWinEventHook(EVENT_OBJECT_DESCRIPTIONCHANGE, EVENT_OBJECT_DESCRIPTIONCHANGE, nullptr,
+                      HearDescriptionChange, program.processId(), 0, WINEVENT_OUTOFCONTEXT);
+  ASSERT_NE(hook, nullptr);
+  HWND estimation = nullptr;
+  EstimationState state;
+  std::string periods;
+  for (const EstimationStep& step : kEstimationSteps) {
+    SCOPED_TRACE(std::wstring(step.figure));
+    g_described.clear();
+    switch (step.act) {
+      case EstimationStep::Act::Paste:
+        estimation = PastePrices(program, step.text);
+        ASSERT_NE(estimation, nullptr);
+        state = ReadPriceText(step.text, {});
+        periods = PeriodsTextOf(state);
+        break;
+      case EstimationStep::Act::ColumnUp: {
+        HWND list = EstimationControlOf(estimation, EstimationControl::Column);
+        SetForegroundWindow(estimation);
+        PostMessageW(list, WM_KEYDOWN, VK_UP, 0);
+        PostMessageW(list, WM_KEYUP, VK_UP, static_cast<LPARAM>(0xC0000000));
+        state = ReadPriceColumn(std::get<LoadedPrices>(state), *ColumnOf(state) - 1, {});
+        periods = PeriodsTextOf(state);
+        break;
+      }
+      case EstimationStep::Act::TypePeriods:
+        TypeInto(EstimationControlOf(estimation, EstimationControl::Periods), step.text);
+        periods = step.text;
+        break;
+      case EstimationStep::Act::LogarithmicAxis:
+        SendMessageW(
+            GetDlgItem(estimation, Win32ChoiceId(static_cast<std::size_t>(EstimationControl::PriceAxis),
+                                                 kLogarithmicPriceAxis)),
+            BM_CLICK, 0, 0);
+        break;
+    }
+    ExpectShows(estimation, state, periods);
+    EXPECT_NE(TextOf(EstimationControlOf(estimation, EstimationControl::Figures)).find(step.figure),
+              std::wstring::npos);
+    EXPECT_TRUE(HeardDescriptionChange(EstimationControlOf(estimation, EstimationControl::HistoryChart)));
+    EXPECT_TRUE(HeardDescriptionChange(EstimationControlOf(estimation, EstimationControl::ReturnsChart)));
+    for (int i = 1; i <= 10; ++i) EXPECT_EQ(program.text("Text" + std::to_string(i)), fields[i - 1]) << i;
+  }
+  UnhookWinEvent(hook);
+  const EstimationView view = EstimationViewOf(state, periods);
+  ASSERT_TRUE(view.formInputs.has_value());
+
+  PutOnClipboard("");
+  SendMessageW(estimation, WM_COMMAND, Win32MenuId(MenuCommand::CopyFigures), 0);
+  EXPECT_EQ(ClipboardText(), WideOf(FiguresText(view.figures, "\r\n")));
+
+  SendMessageW(EstimationControlOf(estimation, EstimationControl::UseInForm), BM_CLICK, 0, 0);
+  fields[0] = WideOf(view.formInputs->price);
+  fields[1] = WideOf(view.formInputs->rate);
+  fields[2] = WideOf(view.formInputs->volatility);
+  EXPECT_EQ(fields[0], L"102.5");  // the last price of the column chosen
+  for (int i = 1; i <= 10; ++i) EXPECT_EQ(program.text("Text" + std::to_string(i)), fields[i - 1]) << i;
+
+  // The fields as the estimate wrote them, against which a bad N must
+  // change nothing.
+  for (const char* bad : {"0", "cincuenta"}) {
+    SCOPED_TRACE(bad);
+    program.type("Text1", L"100");
+    fields[0] = L"100";
+    TypeInto(EstimationControlOf(estimation, EstimationControl::Periods), bad);
+    ExpectShows(estimation, state, bad);
+    for (const EstimationControl chart : {EstimationControl::HistoryChart, EstimationControl::ReturnsChart}) {
+      EXPECT_NE(AccessibleTextOf(EstimationControlOf(estimation, chart), &IAccessible::get_accDescription)
+                    .find(L"Periodos por a\u00F1o"),
+                std::wstring::npos);
+    }
+    EXPECT_EQ(TextOf(EstimationControlOf(estimation, EstimationControl::Figures)), L"");
+    SendMessageW(EstimationControlOf(estimation, EstimationControl::UseInForm), BM_CLICK, 0, 0);
+    SendMessageW(estimation, WM_COMMAND,
+                 MAKEWPARAM(Win32EstimationControlId(EstimationControl::UseInForm), BN_CLICKED),
+                 reinterpret_cast<LPARAM>(EstimationControlOf(estimation, EstimationControl::UseInForm)));
+    for (int i = 1; i <= 10; ++i) EXPECT_EQ(program.text("Text" + std::to_string(i)), fields[i - 1]) << i;
+  }
+  CoUninitialize();
+
+  // A real Esc where the focus is: in the window, since it showed.
+  ASSERT_TRUE(WaitFor([&] { return IsChild(estimation, program.focus()) != FALSE; }));
+  Press(program, VK_ESCAPE);
+  EXPECT_TRUE(WaitFor([&] { return IsWindowVisible(estimation) == FALSE; }));
+  EXPECT_EQ(PastePrices(program, kPrices), estimation);
+  PostMessageW(program.window(), WM_CLOSE, 0, 0);
+  EXPECT_EQ(program.exitStatus(), 0);
+}
+
+// Tab goes round the controls a user chooses, types into, presses or reads,
+// in the table's order, stopping at the price axis's checked button; the
+// charts, the note and the hidden progress bar and Cancelar take no stop.
+TEST(Win32Window, EstimationWindowTabsRoundItsControls) {
+  RunningProgram program;
+  ASSERT_NE(program.window(), nullptr);
+  HWND estimation = PastePrices(program, kPrices);
+  ASSERT_NE(estimation, nullptr);
+  HWND use = EstimationControlOf(estimation, EstimationControl::UseInForm);
+  ASSERT_TRUE(WaitFor([&] { return IsWindowEnabled(use) != FALSE; }));
+  const std::vector<HWND> stops{
+      EstimationControlOf(estimation, EstimationControl::Column),
+      EstimationControlOf(estimation, EstimationControl::Periods),
+      GetDlgItem(estimation, Win32ChoiceId(static_cast<std::size_t>(EstimationControl::PriceAxis), 0)),
+      use,
+      EstimationControlOf(estimation, EstimationControl::Figures),
+  };
+  for (std::size_t i = 0; i < stops.size(); ++i) {
+    const HWND next = stops[(i + 1) % stops.size()];
+    EXPECT_EQ(GetNextDlgTabItem(estimation, stops[i], FALSE), next) << "after stop " << i;
+    EXPECT_EQ(GetNextDlgTabItem(estimation, next, TRUE), stops[i])
+        << "before stop " << (i + 1) % stops.size();
+  }
+  ASSERT_TRUE(WaitFor([&] { return program.focus() == stops[0]; }));
+  for (std::size_t i = 1; i <= stops.size(); ++i) {
+    Press(program, VK_TAB);
+    EXPECT_TRUE(WaitFor([&] { return program.focus() == stops[i % stops.size()]; })) << "Tab " << i;
+  }
+}
+
+// A file of prices in the test's own temporary folder, removed at the end.
+class PriceFile {
+ public:
+  PriceFile(const wchar_t* name, std::string_view bytes) {
+    std::array<wchar_t, MAX_PATH + 1> folder{};
+    GetTempPathW(static_cast<DWORD>(folder.size()), folder.data());
+    path_ = std::wstring(folder.data()) + name;
+    HANDLE file =
+        CreateFileW(path_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD written = 0;
+    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(file);
+  }
+  ~PriceFile() { DeleteFileW(path_.c_str()); }
+  PriceFile(const PriceFile&) = delete;
+  PriceFile& operator=(const PriceFile&) = delete;
+
+  const std::wstring& path() const { return path_; }
+
+ private:
+  std::wstring path_;
+};
+
+// A reading that takes more than a moment shows its progress and Cancelar;
+// Cancelar stops it, hides them both and leaves the window showing the
+// prices it showed before. Millions of prices take more than a moment;
+// where a machine reads them all before the progress shows, twice as many
+// are tried.
+TEST(Win32Window, EstimationWindowShowsALongReadingAndCancelsIt) {
+  RunningProgram program;
+  ASSERT_NE(program.window(), nullptr);
+  const EstimationState state = ReadPriceText(kPrices, {});
+  HWND estimation = nullptr;
+  HWND progress = nullptr;
+  HWND cancel = nullptr;
+  const auto shown = [&] { return IsWindowVisible(progress) != FALSE && IsWindowVisible(cancel) != FALSE; };
+  std::string many = "Cierre\n";
+  bool caught = false;
+  ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
+  for (int rows = 3000000; rows <= 12000000 && !caught; rows *= 2) {
+    SCOPED_TRACE(rows);
+    estimation = PastePrices(program, kPrices);
+    ASSERT_NE(estimation, nullptr);
+    progress = EstimationControlOf(estimation, EstimationControl::Progress);
+    cancel = EstimationControlOf(estimation, EstimationControl::Cancel);
+    ExpectShows(estimation, state, PeriodsTextOf(state));
+    HWND figures = EstimationControlOf(estimation, EstimationControl::Figures);
+    const std::wstring before = TextOf(figures);
+    for (int i = rows / 2; i < rows; ++i) many += std::to_string(100 + i % 97) + ".25\n";
+    PutOnClipboard(many);
+    PostMessageW(program.window(), WM_COMMAND, Win32MenuId(MenuCommand::PastePrices), 0);
+    ASSERT_TRUE(WaitFor([&] { return shown() || TextOf(figures) != before; }));
+    if (!shown()) continue;  // read before its progress showed
+    caught = true;
+    const auto position = SendMessageW(progress, PBM_GETPOS, 0, 0);
+    SendMessageW(cancel, BM_CLICK, 0, 0);
+    EXPECT_TRUE(position >= 0 && position <= kProgressSteps) << position;
+    ExpectShows(estimation, state, PeriodsTextOf(state));
+  }
+  CoUninitialize();
+  EXPECT_TRUE(caught) << "no progress shown";
+}
+
+// What Explorer gives a window that accepts files when they are dropped on
+// it: a DROPFILES block with the wide paths after it, each ended by a null
+// and the list by another. The receiver frees it (DragFinish).
+HDROP DropOf(const std::vector<std::wstring>& paths) {
+  std::size_t characters = 1;
+  for (const std::wstring& path : paths) characters += path.size() + 1;
+  HGLOBAL block = GlobalAlloc(GHND, sizeof(DROPFILES) + characters * sizeof(wchar_t));
+  auto* drop = static_cast<DROPFILES*>(GlobalLock(block));
+  drop->pFiles = sizeof(DROPFILES);
+  drop->fWide = TRUE;
+  auto* at = reinterpret_cast<wchar_t*>(reinterpret_cast<char*>(drop) + sizeof(DROPFILES));
+  for (const std::wstring& path : paths) at = std::copy(path.begin(), path.end(), at) + 1;
+  GlobalUnlock(block);
+  return static_cast<HDROP>(block);
+}
+
+struct DropCase {
+  const char* name;
+  std::vector<std::wstring> paths;
+  std::optional<std::wstring> opened;
+};
+
+// A drop carries paths as the system writes them, in UTF-16, any letters
+// and any length among them; the first one opens.
+const DropCase kDropCases[] = {
+    {"One", {L"C:\\precios\\cierre.csv"}, L"C:\\precios\\cierre.csv"},
+    {"Several", {L"C:\\a.csv", L"C:\\b.txt"}, L"C:\\a.csv"},
+    {"Accents",
+     {L"C:\\A\u00F1o \u20AC\\\u00DAltimos precios \U0001F4C8.csv"},
+     L"C:\\A\u00F1o \u20AC\\\u00DAltimos precios \U0001F4C8.csv"},
+    {"Long",
+     {L"\\\\?\\C:\\" + std::wstring(400, L'x') + L".csv"},
+     L"\\\\?\\C:\\" + std::wstring(400, L'x') + L".csv"},
+    {"None", {}, std::nullopt},
+};
+
+class Win32Drop : public testing::TestWithParam<DropCase> {};
+
+TEST_P(Win32Drop, GivesTheFirstFile) {
+  const DropCase& drop = GetParam();
+  const std::optional<std::filesystem::path> file = DroppedFile(DropOf(drop.paths));
+  ASSERT_EQ(file.has_value(), drop.opened.has_value());
+  if (file) {
+    EXPECT_EQ(file->wstring(), *drop.opened);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, Win32Drop, testing::ValuesIn(kDropCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// A file dropped on the estimation window opens there: its name as the
+// figures' source, its prices read as the model reads the file. Built in
+// this process: Wine passes a posted WM_DROPFILES to another process with
+// its handle unchanged, which means nothing there.
+TEST(Win32EstimationWindowHere, OpensAFileDroppedOnIt) {
+  const PriceFile file(L"cotalia-dropped-prices.csv", kPrices);
+  const EstimationState state = ReadPriceFile(file.path(), {});
+  ASSERT_TRUE(std::holds_alternative<LoadedPrices>(state));
+  bool written = false;
+  Win32EstimationWindow window(GetModuleHandleW(nullptr), nullptr,
+                               [&written](const FormInputs&) { written = true; });
+  ASSERT_NE(window.window(), nullptr);
+  window.Show();
+  ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
+  PostMessageW(window.window(), WM_DROPFILES, reinterpret_cast<WPARAM>(DropOf({file.path()})), 0);
+  HWND figures = EstimationControlOf(window.window(), EstimationControl::Figures);
+  const std::wstring expected =
+      WideOf(FiguresText(EstimationViewOf(state, PeriodsTextOf(state)).figures, "\r\n"));
+  EXPECT_TRUE(WaitFor([&] {
+    MSG message{};
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      if (!window.TakeDialogMessage(message)) DispatchMessageW(&message);
+    }
+    return TextOf(figures) == expected;
+  })) << TextOf(figures);
+  EXPECT_NE(expected.find(L"Origen: cotalia-dropped-prices.csv"), std::wstring::npos);
+  EXPECT_FALSE(written);
+  CoUninitialize();
+}
+
+// Archivo > Abrir precios… opens the system's dialog, titled and filtered
+// as the table says, and the file chosen in it opens in the estimation
+// window.
+TEST(Win32Window, AbrirPreciosOpensTheFileChosen) {
+  RunningProgram program;
+  ASSERT_NE(program.window(), nullptr);
+  const PriceFile file(L"cotalia-opened-prices.csv", kPrices);
+  PostMessageW(program.window(), WM_COMMAND, Win32MenuId(MenuCommand::OpenPrices), 0);
+  HWND dialog = program.messageBox();
+  ASSERT_NE(dialog, nullptr);
+  EXPECT_EQ(TextOf(dialog), WideOf(kOpenPricesTitle));
+  EXPECT_EQ(GetWindow(dialog, GW_OWNER), program.window());
+  HWND types = GetDlgItem(dialog, cmb1);
+  ASSERT_NE(types, nullptr);
+  std::vector<std::wstring> filters;
+  for (LRESULT i = 0; i < SendMessageW(types, CB_GETCOUNT, 0, 0); ++i) {
+    std::wstring item(static_cast<std::size_t>(SendMessageW(types, CB_GETLBTEXTLEN, i, 0)) + 1, L'\0');
+    item.resize(static_cast<std::size_t>(
+        SendMessageW(types, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(item.data()))));
+    filters.push_back(item);
+  }
+  std::vector<std::wstring> names;
+  for (const FileFilter& filter : kPriceFileFilters) names.push_back(WideOf(filter.name));
+  EXPECT_EQ(filters, names);
+  // The file's name in the dialog's box for it, and the dialog's default
+  // button pressed.
+  HWND name = GetDlgItem(dialog, cmb13);
+  if (name != nullptr && FindWindowExW(name, nullptr, L"Edit", nullptr) != nullptr) {
+    name = FindWindowExW(name, nullptr, L"Edit", nullptr);
+  }
+  if (name == nullptr) name = GetDlgItem(dialog, edt1);
+  ASSERT_NE(name, nullptr);
+  SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(file.path().c_str()));
+  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
+  HWND estimation = program.shown(kWin32EstimationClass);
+  ASSERT_NE(estimation, nullptr);
+  const EstimationState state = ReadPriceFile(file.path(), {});
+  ASSERT_TRUE(std::holds_alternative<LoadedPrices>(state));
+  ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
+  ExpectShows(estimation, state, PeriodsTextOf(state));
+  CoUninitialize();
+  EXPECT_NE(TextOf(EstimationControlOf(estimation, EstimationControl::Figures))
+                .find(L"Origen: cotalia-opened-prices.csv"),
+            std::wstring::npos);
 }
 
 // A window's client area as it stands on the screen, 0xRRGGBB row by row,
@@ -754,10 +1286,14 @@ TEST_P(Win32DistributionChart, PaintsItsDrawing) {
   ULONG_PTR gdiplus = 0;
   ASSERT_EQ(Gdiplus::GdiplusStartup(&gdiplus, &startup, nullptr), Gdiplus::Ok);
   const UINT dpi = GetDpiForWindow(chart);
-  HFONT font = CreateDistributionFont(dpi);
+  HFONT font = CreateWindowFont(dpi);
   HDC context = CreateCompatibleDC(nullptr);
-  const ChartDrawing drawing = Win32ChartDrawing(ViewOf({{"100", "10", "60", "12"}, "99", "130"}), context,
-                                                 font, {image.width, image.height}, dpi, logarithmic);
+  const DistributionView view = ViewOf({{"100", "10", "60", "12"}, "99", "130"});
+  const ChartDrawing drawing = Win32ChartDrawing(
+      [&view, logarithmic](const ChartArea& area, const TextWidth& textWidth) {
+        return DrawChart(view, area, textWidth, logarithmic);
+      },
+      context, font, {image.width, image.height}, dpi);
   double line = 0;
   {
     Gdiplus::Graphics graphics(context);

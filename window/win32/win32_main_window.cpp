@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "win32_main_window.h"
 
+// After windows.h, which they need.
 #include <commctrl.h>
+#include <commdlg.h>
+#include <shellapi.h>
 
 #include <algorithm>
-#include <cstring>
 #include <optional>
 #include <vector>
 
@@ -35,39 +37,29 @@ ControlClass ClassOf(ControlKind kind) {
   return {L"STATIC", 0, 0};
 }
 
-}  // namespace
+// Posted by "Abrir precios…" so that the menu command returns before the
+// dialog runs its loop, as a screen reader's call on the menu would wait
+// for it otherwise.
+constexpr UINT kAskForPriceFile = WM_APP + 1;
 
-Win32MenuBar CreateWin32MenuBar() {
-  HMENU bar = CreateMenu();
-  HMENU menu = nullptr;
-  std::string_view title;
-  std::vector<ACCEL> accelerators;
-  for (const MenuItem& item : kMenuItems) {
-    if (item.qtOnly) continue;
-    if (menu == nullptr || item.menu != title) {
-      menu = CreatePopupMenu();
-      AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(menu), WideOf(item.menu).c_str());
-      title = item.menu;
-    }
-    const auto id = static_cast<WORD>(Win32MenuId(item.command));
-    std::string caption(item.caption);
-    if (!item.win32Shortcut.empty()) caption += "\t" + std::string(item.win32Shortcut);
-    AppendMenuW(menu, MF_STRING, id, WideOf(caption).c_str());
-    if (const std::optional<Shortcut> shortcut = ParseShortcut(item.win32Shortcut)) {
-      BYTE flags = FVIRTKEY;
-      if (shortcut->control) flags |= FCONTROL;
-      if (shortcut->shift) flags |= FSHIFT;
-      if (shortcut->alt) flags |= FALT;
-      const WORD key = shortcut->letter != '\0' ? static_cast<WORD>(shortcut->letter)
-                                                : static_cast<WORD>(VK_F1 + shortcut->functionKey - 1);
-      accelerators.push_back({flags, key, id});
-    }
+// The dialog's filters as GetOpenFileNameW takes them: each name and its
+// patterns ended by a null, and a null after the last.
+std::wstring FilterText() {
+  std::wstring text;
+  for (const FileFilter& filter : kPriceFileFilters) {
+    text += WideOf(filter.name);
+    text += L'\0';
+    text += WideOf(filter.patterns);
+    text += L'\0';
   }
-  return {bar, CreateAcceleratorTableW(accelerators.data(), static_cast<int>(accelerators.size()))};
+  return text;  // its own terminating null is the last
 }
 
+}  // namespace
+
 int Win32MainWindow::Run(HINSTANCE instance, int show) {
-  const INITCOMMONCONTROLSEX commonControls{sizeof(INITCOMMONCONTROLSEX), ICC_STANDARD_CLASSES};
+  const INITCOMMONCONTROLSEX commonControls{sizeof(INITCOMMONCONTROLSEX),
+                                            ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS};
   InitCommonControlsEx(&commonControls);
 
   RegisterTopLevelClass(instance, Procedure, kWin32WindowClass);
@@ -82,9 +74,9 @@ int Win32MainWindow::Run(HINSTANCE instance, int show) {
 
   MSG message{};
   while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-    const bool forDistribution =
-        form.distribution_ != nullptr && form.distribution_->TakeDialogMessage(message);
-    if (!forDistribution && !TranslateAcceleratorW(form.window_, form.accelerators_, &message) &&
+    const bool forOwned = (form.distribution_ != nullptr && form.distribution_->TakeDialogMessage(message)) ||
+                          (form.estimation_ != nullptr && form.estimation_->TakeDialogMessage(message));
+    if (!forOwned && !TranslateAcceleratorW(form.window_, form.accelerators_, &message) &&
         !IsDialogMessageW(form.window_, &message)) {
       TranslateMessage(&message);
       DispatchMessageW(&message);
@@ -109,13 +101,22 @@ LRESULT Win32MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CREATE: {
       // The menu is part of the frame: the client area keeps its size below
       // it.
-      const Win32MenuBar bar = CreateWin32MenuBar();
+      const Win32MenuBar bar = CreateWin32MenuBar(kMenuItems);
       SetMenu(window_, bar.menu);
       accelerators_ = bar.accelerators;
       CreateControls();
       ApplyDpi(GetDpiForWindow(window_));
+      DragAcceptFiles(window_, TRUE);
       return 0;
     }
+    case kAskForPriceFile:
+      AskForPriceFile();
+      return 0;
+    case WM_DROPFILES:
+      if (std::optional<std::filesystem::path> file = DroppedFile(reinterpret_cast<HDROP>(wParam))) {
+        ShowEstimation().OpenFile(std::move(*file));
+      }
+      return 0;
     case WM_DPICHANGED:
       ApplyDpi(HIWORD(wParam));
       MoveToSuggestedRect(window_, lParam);
@@ -253,7 +254,49 @@ void Win32MainWindow::menuCommand(int menuId) {
     ShowAbout();
   } else if (menuId == Win32MenuId(MenuCommand::Distribution)) {
     ShowDistribution();
+  } else if (menuId == Win32MenuId(MenuCommand::OpenPrices)) {
+    PostMessageW(window_, kAskForPriceFile, 0, 0);
+  } else if (menuId == Win32MenuId(MenuCommand::PastePrices)) {
+    ShowEstimation().OpenText(TextOnClipboard(window_).value_or(std::string()));
   }
+}
+
+// One window at a time, built when first used and shown for what is opened
+// in it; it writes the form only when the user asks it to, the three inputs
+// as a user could type them.
+Win32EstimationWindow& Win32MainWindow::ShowEstimation() {
+  if (estimation_ == nullptr) {
+    estimation_ = std::make_unique<Win32EstimationWindow>(
+        reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(window_, GWLP_HINSTANCE)), window_,
+        [this](const FormInputs& inputs) {
+          SetFieldText(Field::Text1, inputs.price);
+          SetFieldText(Field::Text2, inputs.rate);
+          SetFieldText(Field::Text3, inputs.volatility);
+        });
+  }
+  estimation_->Show();
+  return *estimation_;
+}
+
+// The system's dialog, modal over the form; the file it gives opens in the
+// estimation window.
+void Win32MainWindow::AskForPriceFile() {
+  const std::wstring title = WideOf(kOpenPricesTitle);
+  const std::wstring filters = FilterText();
+  // Room for a long path, which the dialog can give.
+  std::wstring file(32768, L'\0');
+  OPENFILENAMEW dialog{};
+  dialog.lStructSize = sizeof dialog;
+  dialog.hwndOwner = window_;
+  dialog.lpstrFilter = filters.c_str();
+  dialog.nFilterIndex = 1;
+  dialog.lpstrFile = file.data();
+  dialog.nMaxFile = static_cast<DWORD>(file.size());
+  dialog.lpstrTitle = title.c_str();
+  dialog.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
+  if (GetOpenFileNameW(&dialog) == FALSE) return;
+  file.resize(file.find(L'\0'));
+  ShowEstimation().OpenFile(std::filesystem::path(file));
 }
 
 // One window at a time, built when first shown so that it costs the start-up
@@ -269,19 +312,8 @@ void Win32MainWindow::ShowDistribution() {
   distribution_->Show();
 }
 
-// As UTF-16 text with Windows line ends, which every program pastes.
-void Win32MainWindow::CopyResults() {
-  const std::wstring text = WideOf(ResultsText(*this, "\r\n"));
-  if (!OpenClipboard(window_)) return;
-  EmptyClipboard();
-  const std::size_t bytes = (text.size() + 1) * sizeof(wchar_t);
-  if (HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, bytes)) {
-    std::memcpy(GlobalLock(block), text.c_str(), bytes);
-    GlobalUnlock(block);
-    if (SetClipboardData(CF_UNICODETEXT, block) == nullptr) GlobalFree(block);
-  }
-  CloseClipboard();
-}
+// With Windows line ends, which every program pastes.
+void Win32MainWindow::CopyResults() { PutTextOnClipboard(window_, ResultsText(*this, "\r\n")); }
 
 // A message box with the program's icon, built when it is shown.
 void Win32MainWindow::ShowAbout() {

@@ -4,7 +4,8 @@
 // ActionRunner; the action reads and writes the EDIT boxes through this
 // window's FieldAccess, and a failed action ends in ShowAndEnd: MessageBoxW,
 // then the end of the message loop with kFailedExitStatus. A menu command
-// or its accelerator also arrives as WM_COMMAND and never runs an action.
+// or its accelerator also arrives as WM_COMMAND and never runs an action; a
+// file dropped on the form opens in the estimation window.
 #pragma once
 
 #include <windows.h>
@@ -18,6 +19,7 @@
 #include "menu_bar.h"
 #include "simulator_actions.h"
 #include "win32_distribution_window.h"
+#include "win32_estimation_window.h"
 #include "window_description.h"
 
 namespace cotalia {
@@ -27,17 +29,6 @@ inline constexpr wchar_t kWin32WindowClass[] = L"CotaliaForm1";
 // The child-window identifier of kControls[index]; identifiers start above
 // IDOK and IDCANCEL, which IsDialogMessage sends for Enter and Escape.
 constexpr int Win32ControlId(std::size_t index) { return 1000 + static_cast<int>(index); }
-
-// The identifier of a menu command, below the controls'.
-constexpr int Win32MenuId(MenuCommand command) { return 100 + static_cast<int>(command); }
-
-// The menu bar from its table, with each shortcut written after a tab and
-// made an accelerator.
-struct Win32MenuBar {
-  HMENU menu;
-  HACCEL accelerators;
-};
-Win32MenuBar CreateWin32MenuBar();
 
 class Win32MainWindow final : public FieldAccess, public ErrorReport {
  public:
@@ -59,6 +50,8 @@ class Win32MainWindow final : public FieldAccess, public ErrorReport {
   void CopyResults();
   void ShowAbout();
   void ShowDistribution();
+  Win32EstimationWindow& ShowEstimation();
+  void AskForPriceFile();
   void ShowWholeTextIfCut(HWND textBox);
 
   HWND window_ = nullptr;
@@ -70,6 +63,7 @@ class Win32MainWindow final : public FieldAccess, public ErrorReport {
   std::array<HWND, kControls.size()> controls_{};
   std::array<HWND, kFieldCount> textBoxes_{};
   std::unique_ptr<Win32DistributionWindow> distribution_;  // built when first shown
+  std::unique_ptr<Win32EstimationWindow> estimation_;      // built when first used
   ActionRunner runner_{*this, *this};
 };
 

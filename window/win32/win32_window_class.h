@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// What the program's two top-level windows share: their window class (the
+// What the program's top-level windows share: their window class (the
 // program's icon, the arrow cursor, the dialog face behind controls) and
 // their move to a new monitor's DPI.
 #pragma once
