@@ -353,7 +353,15 @@ Estimate EstimateOf(std::span<const double> prices, double periodsPerYear) {
     const DoubleDouble sum = dd::TwoSum(squares.hi, square.hi);
     squares = dd::FastTwoSum(sum.hi, sum.lo + (squares.lo + square.lo));
   }
-  const DoubleDouble variance = Quotient(squares, count - 1);
+  // A deviation this small cannot be told from none: each price is within
+  // half a unit of the decimal it was read from, so each return within
+  // 2^-52 of the decimal prices' own, and a deviation below 2^-50 (with the
+  // bound's absolute part) is that of returns that are one ratio (a history
+  // that grows by a tenth every year, say), which is 0. Taking 0 there keeps
+  // s~ within 2^-49 of the decimal prices' deviation.
+  const double indistinct = 0x1p-50 + 0x1.a0p-66 * std::fabs(mean.hi);  // 2^-65.3 |m| <= 0x1.a0p-66 |m|
+  const DoubleDouble computed = Quotient(squares, count - 1);
+  const DoubleDouble variance = std::sqrt(computed.hi) <= indistinct ? DoubleDouble{0, 0} : computed;
 
   Estimate estimate{};
   estimate.returns = n;
@@ -361,7 +369,8 @@ Estimate EstimateOf(std::span<const double> prices, double periodsPerYear) {
   // The double nearest the double-double mean.
   estimate.meanReturn = mean.hi;
   // s = sqrt of the variance's high part: its u/2 and the root's u/2 more:
-  //   |s^ - s| <= 2^-52.3 s + 2^-65.3 |m| + 2^-101.
+  //   |s^ - s| <= 2^-52.3 s + 2^-65.3 |m| + 2^-101,
+  // or, where it was taken as 0, |s^ - s| <= 2^-50 + 2^-65.3 |m|.
   estimate.deviation = std::sqrt(variance.hi);
   // v = s sqrt(N): two more roundings, |v^ - v| <= 2^-51.1 v + sqrt(N) (2^-65.3 |m| + 2^-101).
   estimate.volatility = estimate.deviation * std::sqrt(periodsPerYear);
