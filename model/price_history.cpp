@@ -6,6 +6,7 @@
 #include <bit>
 #include <cstring>
 #include <limits>
+#include <new>
 #include <optional>
 #include <span>
 #include <string>
@@ -27,6 +28,10 @@ constexpr std::size_t kProgressRecords = std::size_t{1} << 16;
 // file's first screenful or so says as much as the rest of it, and a fixed
 // number keeps the decisions from costing more as the file grows.
 constexpr std::size_t kSampleRecords = 64;
+// The most columns a table has, a spreadsheet's own limit; fields beyond it
+// are not read. Without it a line of nothing but delimiters would cost a
+// column's name and counts for each of its bytes.
+constexpr std::size_t kMostColumns = 16384;
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
@@ -857,10 +862,11 @@ std::string DefaultName(std::size_t column) { return "Columna " + std::to_string
 std::optional<std::vector<RecordStart>> RecordsOf(std::string_view text, const Splitter& splitter,
                                                   const ReadProgress& progress) {
   std::vector<RecordStart> records;
-  // One per line at most, and counting the lines costs little beside
-  // reading them; a vector left to grow would pass through twice the size.
+  // One per line at most, and at most one for every two bytes (a character
+  // and a line break); counting the lines costs little beside reading them,
+  // and a vector left to grow would pass through twice the size.
   const std::size_t lineFeeds = CountOf(text, '\n');
-  records.reserve((lineFeeds > 0 ? lineFeeds : CountOf(text, '\r')) + 1);
+  records.reserve(std::min(lineFeeds > 0 ? lineFeeds : CountOf(text, '\r'), text.size() / 2) + 1);
   std::size_t pos = 0;
   std::size_t line = 1;
   while (pos < text.size()) {
@@ -907,6 +913,7 @@ std::variant<PriceTable, HistoryProblem> TableOfText(Decoded decoded, const Read
   std::size_t width = 0;
   for (std::size_t r = 0; r < sampled; ++r) {
     splitter.ForEachField(text, table.records[r].offset, [&](const FieldScan& field) {
+      if (kinds[r].size() == kMostColumns) return;
       kinds[r].push_back(KindOf(field, scratch));
       if (r == 0) firstNames.push_back(NameOf(field));
     });
@@ -1057,22 +1064,26 @@ int PeriodsPerYearOf(const std::vector<Day>& days) {
   return 1;
 }
 
-}  // namespace
+// A text that this machine's memory cannot hold as a table or a history is
+// too large for it, whatever kLargestHistoryBytes allows.
+template <typename Read>
+auto WithinMemory(const Read& read) -> decltype(read()) {
+  try {
+    return read();
+  } catch (const std::bad_alloc&) {
+    return ProblemOf(Kind::TooLarge);
+  }
+}
 
-std::variant<PriceTable, HistoryProblem> TableOf(std::string_view bytes, const ReadProgress& progress) {
-  auto decoded = Decode(bytes, nullptr);
+std::variant<PriceTable, HistoryProblem> TableOfBytes(std::string_view bytes, std::string* owner,
+                                                      const ReadProgress& progress) {
+  auto decoded = Decode(bytes, owner);
   if (auto* problem = std::get_if<HistoryProblem>(&decoded)) return std::move(*problem);
   return TableOfText(std::move(std::get<Decoded>(decoded)), progress);
 }
 
-std::variant<PriceTable, HistoryProblem> TableOf(std::string&& bytes, const ReadProgress& progress) {
-  auto decoded = Decode(bytes, &bytes);
-  if (auto* problem = std::get_if<HistoryProblem>(&decoded)) return std::move(*problem);
-  return TableOfText(std::move(std::get<Decoded>(decoded)), progress);
-}
-
-std::variant<PriceHistory, HistoryProblem> HistoryOf(const PriceTable& table, std::size_t column,
-                                                     const ReadProgress& progress) {
+std::variant<PriceHistory, HistoryProblem> ColumnOf(const PriceTable& table, std::size_t column,
+                                                    const ReadProgress& progress) {
   if (column >= table.columns.size()) return ProblemOf(Kind::NoPriceColumn);
   const std::string_view text = table.text;
   const Splitter splitter(table.delimiter);
@@ -1240,6 +1251,21 @@ std::variant<PriceHistory, HistoryProblem> HistoryOf(const PriceTable& table, st
   }
   if (!Continues(progress, 1.0)) return ProblemOf(Kind::Cancelled);
   return history;
+}
+
+}  // namespace
+
+std::variant<PriceTable, HistoryProblem> TableOf(std::string_view bytes, const ReadProgress& progress) {
+  return WithinMemory([&] { return TableOfBytes(bytes, nullptr, progress); });
+}
+
+std::variant<PriceTable, HistoryProblem> TableOf(std::string&& bytes, const ReadProgress& progress) {
+  return WithinMemory([&] { return TableOfBytes(bytes, &bytes, progress); });
+}
+
+std::variant<PriceHistory, HistoryProblem> HistoryOf(const PriceTable& table, std::size_t column,
+                                                     const ReadProgress& progress) {
+  return WithinMemory([&] { return ColumnOf(table, column, progress); });
 }
 
 std::string IsoTextOfDay(Day day) {

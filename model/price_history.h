@@ -35,7 +35,7 @@ enum class TextEncoding : std::uint8_t { Utf8, Utf16LittleEndian, Utf16BigEndian
 struct HistoryProblem {
   enum class Kind : std::uint8_t {
     NotText,               // a NUL byte outside UTF-16
-    TooLarge,              // over kLargestHistoryBytes
+    TooLarge,              // over kLargestHistoryBytes, or more than the memory holds
     NoRows,                // nothing but blanks, or a header alone
     NoPriceColumn,         // no column holds numbers; or a column asked for that the table lacks
     NotANumber,            // at `line`, in `column`
@@ -76,7 +76,7 @@ struct PriceTable {
   TextEncoding encoding = TextEncoding::Utf8;
   char delimiter = '\0';                  // ',', ';' or '\t', decided from the text; '\0' for one column
   bool header = false;                    // whether the first row names the columns
-  std::vector<std::string> columns;       // the header's names, or "Columna 1", "Columna 2"...
+  std::vector<std::string> columns;       // the header's names, or "Columna 1"...; at most 16384
   std::vector<RecordStart> records;       // the rows below the header, blank lines left out
   std::optional<std::size_t> dateColumn;  // the first column that holds dates, if any
   std::size_t priceColumn = 0;            // the column read by default (see TableOf)

@@ -72,16 +72,18 @@ PriceHistory HistoryOrFail(std::string_view bytes) {
   return std::get<PriceHistory>(std::move(history));
 }
 
-// Whole files as users have them, and what is read from them.
-struct Example {
-  const char* name;
-  std::string bytes;
+// Whole files as users have them, and what is read from them: the table,
+// and the history of its default column.
+struct Shape {
   TextEncoding encoding;
   char delimiter;
   bool header;
   std::vector<std::string> columns;
   std::optional<std::size_t> dateColumn;
   std::string priceColumn;
+};
+
+struct Expected {
   std::vector<double> prices;
   std::vector<std::string> days;
   DateOrder order;
@@ -89,9 +91,18 @@ struct Example {
   int periodsPerYear;
 };
 
+struct Example {
+  const char* name;
+  std::string bytes;
+  Shape shape;
+  Expected read;
+};
+
 void PrintTo(const Example& example, std::ostream* os) { *os << example.name; }
 
 const std::vector<Example>& ExampleFiles() {
+  using enum TextEncoding;
+  using enum DateOrder;
   static const std::vector<Example> examples = {
       {"FinanceSiteDownload",
        "Date,Open,High,Low,Close,Adj Close,Volume\n"
@@ -99,17 +110,12 @@ const std::vector<Example>& ExampleFiles() {
        "2023-12-27,192.490005,193.500000,191.089996,193.149994,192.544266,48087700\n"
        "2023-12-28,194.139999,194.660004,193.169998,193.580002,192.972916,34049900\n"
        "2023-12-29,193.899994,194.399994,191.729996,192.529999,191.926224,42628800\n",
-       TextEncoding::Utf8,
-       ',',
-       true,
-       {"Date", "Open", "High", "Low", "Close", "Adj Close", "Volume"},
-       0,
-       "Adj Close",
-       {192.444595, 192.544266, 192.972916, 191.926224},
-       {"2023-12-26", "2023-12-27", "2023-12-28", "2023-12-29"},
-       DateOrder::Iso,
-       0,
-       252},
+       {Utf8, ',', true, {"Date", "Open", "High", "Low", "Close", "Adj Close", "Volume"}, 0, "Adj Close"},
+       {{192.444595, 192.544266, 192.972916, 191.926224},
+        {"2023-12-26", "2023-12-27", "2023-12-28", "2023-12-29"},
+        Iso,
+        0,
+        252}},
       {"SpanishSiteNewestFirst",
        "\xEF\xBB\xBF\"Fecha\",\"\xC3\x9Altimo\",\"Apertura\",\"M\xC3\xA1ximo\",\"M\xC3\xADnimo\",\"Vol.\","
        "\"% var.\"\n"
@@ -117,190 +123,90 @@ const std::vector<Example>& ExampleFiles() {
        "\"02.01.1990\",\"2.768,30\",\"2.753,20\",\"2.770,00\",\"2.740,00\",\"0,98M\",\"0,55%\"\n"
        "\"29.12.1989\",\"2.753,20\",\"2.767,60\",\"2.770,10\",\"2.745,00\",\"1,10M\",\"-0,52%\"\n"
        "\"28.12.1989\",\"2.767,60\",\"2.770,00\",\"2.780,00\",\"2.750,50\",\"1,05M\",\"0,10%\"\n",
-       TextEncoding::Utf8,
-       ',',
-       true,
-       {"Fecha", "\xC3\x9Altimo", "Apertura", "M\xC3\xA1ximo", "M\xC3\xADnimo", "Vol.", "% var."},
-       0,
-       "\xC3\x9Altimo",
-       {2767.6, 2753.2, 2768.3, 2801.5},
-       {"1989-12-28", "1989-12-29", "1990-01-02", "1990-01-03"},
-       DateOrder::DayFirst,
-       0,
-       252},
+       {Utf8,
+        ',',
+        true,
+        {"Fecha", "\xC3\x9Altimo", "Apertura", "M\xC3\xA1ximo", "M\xC3\xADnimo", "Vol.", "% var."},
+        0,
+        "\xC3\x9Altimo"},
+       {{2767.6, 2753.2, 2768.3, 2801.5},
+        {"1989-12-28", "1989-12-29", "1990-01-02", "1990-01-03"},
+        DayFirst,
+        0,
+        252}},
       {"SpanishSpreadsheetWindows1252",
-       "Fecha;Cierre;M\xE1ximo\r\n02/01/2024;824,57;830,10\r\n;;\r\n03/01/2024;830,25;831,00\r\n"
+       "Fecha;Cierre;M\xE1ximo (\x80)\r\n02/01/2024;824,57;830,10\r\n;;\r\n03/01/2024;830,25;831,00\r\n"
        "04/01/2024;828,00;835,50\r\n\r\n",
-       TextEncoding::Windows1252,
-       ';',
-       true,
-       {"Fecha", "Cierre", "M\xC3\xA1ximo"},
-       0,
-       "Cierre",
-       {824.57, 830.25, 828.0},
-       {"2024-01-02", "2024-01-03", "2024-01-04"},
-       DateOrder::Ambiguous,
-       0,
-       252},
+       {Windows1252, ';', true, {"Fecha", "Cierre", "M\xC3\xA1ximo (\xE2\x82\xAC)"}, 0, "Cierre"},
+       {{824.57, 830.25, 828.0}, {"2024-01-02", "2024-01-03", "2024-01-04"}, Ambiguous, 0, 252}},
       {"PastedTwoColumns",
        "01/12/2023\t193,58\n08/12/2023\t195,71\n15/12/2023\t197,57\n22/12/2023\t193,6\n",
-       TextEncoding::Utf8,
-       '\t',
-       false,
-       {"Columna 1", "Columna 2"},
-       0,
-       "Columna 2",
-       {193.58, 195.71, 197.57, 193.6},
-       {"2023-12-01", "2023-12-08", "2023-12-15", "2023-12-22"},
-       DateOrder::DayFirst,
-       0,
-       52},
+       {Utf8, '\t', false, {"Columna 1", "Columna 2"}, 0, "Columna 2"},
+       {{193.58, 195.71, 197.57, 193.6},
+        {"2023-12-01", "2023-12-08", "2023-12-15", "2023-12-22"},
+        DayFirst,
+        0,
+        52}},
       {"OneColumnOfPrices",
        "101.5\n102.25\n\n100.75\n",
-       TextEncoding::Utf8,
-       '\0',
-       false,
-       {"Columna 1"},
-       std::nullopt,
-       "Columna 1",
-       {101.5, 102.25, 100.75},
-       {},
-       DateOrder::Iso,
-       0,
-       252},
+       {Utf8, '\0', false, {"Columna 1"}, {}, "Columna 1"},
+       {{101.5, 102.25, 100.75}, {}, Iso, 0, 252}},
       {"OneColumnWithDecimalCommasUnderPrecio",
        "Precio\r\n101,5\r\n102,25\r\n100,75\r\n",
-       TextEncoding::Utf8,
-       '\0',
-       true,
-       {"Precio"},
-       std::nullopt,
-       "Precio",
-       {101.5, 102.25, 100.75},
-       {},
-       DateOrder::Iso,
-       0,
-       252},
+       {Utf8, '\0', true, {"Precio"}, {}, "Precio"},
+       {{101.5, 102.25, 100.75}, {}, Iso, 0, 252}},
       {"SpreadsheetUnicodeText",
        Utf16(u"Fecha\tCierre\r\n2024-01-31\t1.234,5\r\n2024-02-29\t1.240,25\r\n2024-03-31\t1.250\r\n", false),
-       TextEncoding::Utf16LittleEndian,
-       '\t',
-       true,
-       {"Fecha", "Cierre"},
-       0,
-       "Cierre",
-       {1234.5, 1240.25, 1250},
-       {"2024-01-31", "2024-02-29", "2024-03-31"},
-       DateOrder::Iso,
-       0,
-       12},
+       {Utf16LittleEndian, '\t', true, {"Fecha", "Cierre"}, 0, "Cierre"},
+       {{1234.5, 1240.25, 1250}, {"2024-01-31", "2024-02-29", "2024-03-31"}, Iso, 0, 12}},
       {"Utf16BigEndianBeyondTheBasicPlane",
        Utf16(u"\U0001F4C8 \u00DAltimo;Fecha\n3;2020-06-30\n4;2020-03-31\n5;2020-09-30\n", true),
-       TextEncoding::Utf16BigEndian,
-       ';',
-       true,
-       {"\xF0\x9F\x93\x88 \xC3\x9Altimo", "Fecha"},
-       1,
-       "\xF0\x9F\x93\x88 \xC3\x9Altimo",
-       {4, 3, 5},
-       {"2020-03-31", "2020-06-30", "2020-09-30"},
-       DateOrder::Iso,
-       0,
-       4},
+       {Utf16BigEndian,
+        ';',
+        true,
+        {"\xF0\x9F\x93\x88 \xC3\x9Altimo", "Fecha"},
+        1,
+        "\xF0\x9F\x93\x88 \xC3\x9Altimo"},
+       {{4, 3, 5}, {"2020-03-31", "2020-06-30", "2020-09-30"}, Iso, 0, 4}},
       {"MonthFirstWithTimesAndOldMacLines",
        "Date,Close\r12/27/2023 4:00 PM,10.5\r12/28/2023 4:00 PM,11\r12/29/2023 4:00 PM,10.75\r",
-       TextEncoding::Utf8,
-       ',',
-       true,
-       {"Date", "Close"},
-       0,
-       "Close",
-       {10.5, 11, 10.75},
-       {"2023-12-27", "2023-12-28", "2023-12-29"},
-       DateOrder::MonthFirst,
-       0,
-       252},
+       {Utf8, ',', true, {"Date", "Close"}, 0, "Close"},
+       {{10.5, 11, 10.75}, {"2023-12-27", "2023-12-28", "2023-12-29"}, MonthFirst, 0, 252}},
       {"YearlyTwoDigitYearsOutOfOrder",
        "Cierre;Fecha\n2,5;31-12-99\n3,5;31-12-01\n3;31-12-00\n4,5;31-12-69\n",
-       TextEncoding::Utf8,
-       ';',
-       true,
-       {"Cierre", "Fecha"},
-       1,
-       "Cierre",
-       {2.5, 3, 3.5, 4.5},
-       {"1999-12-31", "2000-12-31", "2001-12-31", "2069-12-31"},
-       DateOrder::DayFirst,
-       0,
-       1},
+       {Utf8, ';', true, {"Cierre", "Fecha"}, 1, "Cierre"},
+       {{2.5, 3, 3.5, 4.5}, {"1999-12-31", "2000-12-31", "2001-12-31", "2069-12-31"}, DayFirst, 0, 1}},
       {"DaysWithoutPricesLeftOut",
        "Date,Close,Volume\n2024-01-02,10,1\n2024-01-03,,1\n2024-01-04,null,1\n2024-01-05,N/A,1\n"
        "2024-01-08,-,1\n2024-01-09,NaN,1\n2024-01-10,#N/A,1\n2024-01-11,na,1\n2024-01-12\n"
        "2024-01-15, 11 ,1\n,,\n  \n2024-01-16,\"12\",1\n",
-       TextEncoding::Utf8,
-       ',',
-       true,
-       {"Date", "Close", "Volume"},
-       0,
-       "Close",
-       {10, 11, 12},
-       {"2024-01-02", "2024-01-15", "2024-01-16"},
-       DateOrder::Iso,
-       8,
-       252},
+       {Utf8, ',', true, {"Date", "Close", "Volume"}, 0, "Close"},
+       {{10, 11, 12}, {"2024-01-02", "2024-01-15", "2024-01-16"}, Iso, 8, 252}},
       {"QuotedNotesWithLineBreaksAndQuotes",
        "Date,Note,Close\n2024-01-02,\"split, 2 for 1\",10\n2024-01-03,\"line one\nline \"\"two\"\"\",11\n"
-       "2024-01-04,,12\n",
-       TextEncoding::Utf8,
-       ',',
-       true,
-       {"Date", "Note", "Close"},
-       0,
-       "Close",
-       {10, 11, 12},
-       {"2024-01-02", "2024-01-03", "2024-01-04"},
-       DateOrder::Iso,
-       0,
-       252},
+       "2024-01-04,a 12\" record,12\n2024-01-05,\"\",13\n",
+       {Utf8, ',', true, {"Date", "Note", "Close"}, 0, "Close"},
+       {{10, 11, 12, 13}, {"2024-01-02", "2024-01-03", "2024-01-04", "2024-01-05"}, Iso, 0, 252}},
       {"NoNamedColumnTakesTheLastNumbers",
        "Day;Open;Last trade;Ticker\n2024-01-02;1;2;AAA\n2024-01-03;3;4;AAA\n2024-01-04;5;6;AAA\n",
-       TextEncoding::Utf8,
-       ';',
-       true,
-       {"Day", "Open", "Last trade", "Ticker"},
-       0,
-       "Last trade",
-       {2, 4, 6},
-       {"2024-01-02", "2024-01-03", "2024-01-04"},
-       DateOrder::Iso,
-       0,
-       252},
+       {Utf8, ';', true, {"Day", "Open", "Last trade", "Ticker"}, 0, "Last trade"},
+       {{2, 4, 6}, {"2024-01-02", "2024-01-03", "2024-01-04"}, Iso, 0, 252}},
       {"PastedFromTheWebPage",
        "Date\tOpen\tClose*\tAdj Close**\n2024-01-02\t1\t2\t3\n2024-01-03\t1\t2\t4\n2024-01-04\t1\t2\t5\n",
-       TextEncoding::Utf8,
-       '\t',
-       true,
-       {"Date", "Open", "Close*", "Adj Close**"},
-       0,
-       "Adj Close**",
-       {3, 4, 5},
-       {"2024-01-02", "2024-01-03", "2024-01-04"},
-       DateOrder::Iso,
-       0,
-       252},
+       {Utf8, '\t', true, {"Date", "Open", "Close*", "Adj Close**"}, 0, "Adj Close**"},
+       {{3, 4, 5}, {"2024-01-02", "2024-01-03", "2024-01-04"}, Iso, 0, 252}},
       {"NamesInAnyCaseWithoutAccents",
        "FECHA,  ultimo  ,Cierre Ajustado\n2024-01-02,1,7\n2024-01-03,2,8\n2024-01-04,3,9\n",
-       TextEncoding::Utf8,
-       ',',
-       true,
-       {"FECHA", "ultimo", "Cierre Ajustado"},
-       0,
-       "Cierre Ajustado",
-       {7, 8, 9},
-       {"2024-01-02", "2024-01-03", "2024-01-04"},
-       DateOrder::Iso,
-       0,
-       252},
+       {Utf8, ',', true, {"FECHA", "ultimo", "Cierre Ajustado"}, 0, "Cierre Ajustado"},
+       {{7, 8, 9}, {"2024-01-02", "2024-01-03", "2024-01-04"}, Iso, 0, 252}},
+      {"SemicolonsBeforeDecimalCommasWithoutAHeader",
+       "29/12/1989;824,57\n30/12/1989;830,1\n31/12/1989;828,25\n",
+       {Utf8, ';', false, {"Columna 1", "Columna 2"}, 0, "Columna 2"},
+       {{824.57, 830.1, 828.25}, {"1989-12-29", "1989-12-30", "1989-12-31"}, DayFirst, 0, 252}},
+      {"NoHeaderOverAMostlyTextColumn",
+       "2024-01-02\tAcme\t10\n2024-01-03\t7\t11\n2024-01-04\tAcme\t12\n",
+       {Utf8, '\t', false, {"Columna 1", "Columna 2", "Columna 3"}, 0, "Columna 3"},
+       {{10, 11, 12}, {"2024-01-02", "2024-01-03", "2024-01-04"}, Iso, 0, 252}},
   };
   return examples;
 }
@@ -309,22 +215,24 @@ class Examples : public testing::TestWithParam<Example> {};
 
 TEST_P(Examples, AreRead) {
   const Example& example = GetParam();
+  const Shape& shape = example.shape;
   const PriceTable table = TableOrFail(example.bytes);
-  EXPECT_EQ(table.encoding, example.encoding);
-  EXPECT_EQ(table.delimiter, example.delimiter);
-  EXPECT_EQ(table.header, example.header);
-  EXPECT_EQ(table.columns, example.columns);
-  EXPECT_EQ(table.dateColumn, example.dateColumn);
+  EXPECT_EQ(table.encoding, shape.encoding);
+  EXPECT_EQ(table.delimiter, shape.delimiter);
+  EXPECT_EQ(table.header, shape.header);
+  EXPECT_EQ(table.columns, shape.columns);
+  EXPECT_EQ(table.dateColumn, shape.dateColumn);
   ASSERT_LT(table.priceColumn, table.columns.size());
-  EXPECT_EQ(table.columns[table.priceColumn], example.priceColumn);
+  EXPECT_EQ(table.columns[table.priceColumn], shape.priceColumn);
 
+  const Expected& expected = example.read;
   const PriceHistory history = HistoryOrFail(example.bytes);
-  EXPECT_EQ(history.column, example.priceColumn);
-  EXPECT_EQ(history.prices, example.prices);
-  EXPECT_EQ(IsoDays(history.days), example.days);
-  EXPECT_EQ(history.dateOrder, example.order);
-  EXPECT_EQ(history.leftOut, example.leftOut);
-  EXPECT_EQ(history.periodsPerYear, example.periodsPerYear);
+  EXPECT_EQ(history.column, shape.priceColumn);
+  EXPECT_EQ(history.prices, expected.prices);
+  EXPECT_EQ(IsoDays(history.days), expected.days);
+  EXPECT_EQ(history.dateOrder, expected.order);
+  EXPECT_EQ(history.leftOut, expected.leftOut);
+  EXPECT_EQ(history.periodsPerYear, expected.periodsPerYear);
 }
 
 INSTANTIATE_TEST_SUITE_P(PriceHistory, Examples, testing::ValuesIn(ExampleFiles()),
@@ -348,7 +256,7 @@ const std::vector<Numbers>& NumberTexts() {
       {"ATwiceSeparatorGroupsThousands", {"1,234,567", "1,234", "5"}, {1234567, 1234, 5}},
       {"ATwiceSeparatorGroupsThousandsByPoints", {"1.234.567", "1.234", "5"}, {1234567, 1234, 5}},
       {"NotThreeDigitsAfterIsDecimal", {"1,5", "1,234", "12,25"}, {1.5, 1.234, 12.25}},
-      {"LeadingZeroGroupIsDecimal", {"2.000", "0.125", "1.250"}, {2, 0.125, 1.25}},
+      {"LeadingZeroGroupIsDecimal", {"0.125", "1,250", "2,000"}, {0.125, 1250, 2000}},
       {"LongFirstGroupIsDecimal", {"1234,567", "2,500", "1,001"}, {1234.567, 2.5, 1.001}},
       {"BlankGroupsMakeTheOtherDecimal", {"1 234,5", "1 000", "12,500"}, {1234.5, 1000, 12.5}},
       {"NoBreakSpaceAndApostropheGroups",
@@ -534,6 +442,11 @@ const std::vector<Refusal>& RefusedFiles() {
        std::nullopt, Kind::SameDate, 6, 3, "Date"},
       {"SameDateWithinADayFirstColumn", "Fecha;Cierre\n13/01/2024;1\n14/01/2024;2\n14/01/2024 17:30;3\n",
        std::nullopt, Kind::SameDate, 4, 3, "Fecha"},
+      {"NotADateAfterALeftOutRow", "Fecha;Cierre\n13/01/2024;1\n14/01/2024;\n31/02/2024;3\n15/01/2024;4\n",
+       std::nullopt, Kind::NotADate, 4, 0, "Fecha"},
+      {"SameDateBelowALineBreakInItsRecord",
+       "Note,Date,Close\n\"\nsplit\",2024-01-02,1\n,2024-01-03,2\n,2024-01-02,3\n", std::nullopt,
+       Kind::SameDate, 5, 3, "Date"},
       {"FewerThanThree", "Date,Close\n2024-01-02,1\n2024-01-03,\n2024-01-04,3\n", std::nullopt,
        Kind::FewerThanThreePrices, 0, 0, "Close", 2},
   };
@@ -645,6 +558,22 @@ TEST(PriceHistory, IsoTextOfDaysFarOut) {
   EXPECT_EQ(IsoTextOfDay(2932897), "10000-01-01");
   EXPECT_EQ(IsoTextOfDay(std::numeric_limits<Day>::max()), "5881580-07-11");
   EXPECT_EQ(IsoTextOfDay(std::numeric_limits<Day>::min()), "-5877641-06-23");
+}
+
+// A sheet wider than a spreadsheet's 16384 columns is read as far as them.
+TEST(PriceHistory, WideTablesEndAtASpreadsheetsColumns) {
+  std::string bytes;
+  for (int row = 1; row <= 3; ++row) {
+    for (int column = 1; column <= 20000; ++column) bytes += std::to_string(row * column) + ";";
+    bytes += "\n";
+  }
+  const PriceTable table = TableOrFail(bytes);
+  ASSERT_EQ(table.columns.size(), 16384U);
+  EXPECT_EQ(table.columns.back(), "Columna 16384");
+  EXPECT_EQ(table.priceColumn, 16383U);
+  const auto history = HistoryOf(table, table.priceColumn);
+  ASSERT_TRUE(std::holds_alternative<PriceHistory>(history));
+  EXPECT_EQ(std::get<PriceHistory>(history).prices, (std::vector<double>{16384, 32768, 49152}));
 }
 
 // A generated history of `rows` days, oldest first.
