@@ -1268,7 +1268,7 @@ std::variant<PriceHistory, HistoryProblem> HistoryOf(const PriceTable& table, st
   return WithinMemory([&] { return ColumnOf(table, column, progress); });
 }
 
-std::string IsoTextOfDay(Day day) {
+CivilDate CivilDateOf(Day day) {
   const std::int64_t sinceYearZero = static_cast<std::int64_t>(day) + kDaysBefore1970;
   // 146097 days in 400 years; the estimate is off by a year at most.
   std::int64_t year = FloorDivide(sinceYearZero * 400, 146097);
@@ -1277,7 +1277,21 @@ std::string IsoTextOfDay(Day day) {
   std::int64_t dayOfYear = sinceYearZero - DaysBeforeYear(year);
   int month = 1;
   while (month < 12 && dayOfYear >= DaysInMonth(year, month)) dayOfYear -= DaysInMonth(year, month++);
+  return {static_cast<int>(year), month, static_cast<int>(dayOfYear) + 1};
+}
 
+Day DayOf(const CivilDate& date) {
+  const std::int64_t months = static_cast<std::int64_t>(date.month) - 1;
+  const std::int64_t year = date.year + FloorDivide(months, 12);
+  const auto month = static_cast<int>(months - 12 * FloorDivide(months, 12)) + 1;
+  const std::int64_t days = DaysBeforeYear(year) + kDaysBeforeMonth[static_cast<std::size_t>(month - 1)] +
+                            (month > 2 && IsLeapYear(year) ? 1 : 0) + date.day - 1 - kDaysBefore1970;
+  return static_cast<Day>(days);
+}
+
+std::string IsoTextOfDay(Day day) {
+  const CivilDate date = CivilDateOf(day);
+  const std::int64_t year = date.year;
   std::string text;
   if (year < 0) text += '-';
   const std::string digits = std::to_string(year < 0 ? -year : year);
@@ -1288,8 +1302,8 @@ std::string IsoTextOfDay(Day day) {
     text += static_cast<char>('0' + value / 10);
     text += static_cast<char>('0' + value % 10);
   };
-  twoDigits(month);
-  twoDigits(dayOfYear + 1);
+  twoDigits(date.month);
+  twoDigits(date.day);
   return text;
 }
 

@@ -124,7 +124,10 @@ std::variant<PriceHistory, HistoryProblem> HistoryOf(const PriceTable& table, st
 // A day as ISO writes it: "1989-12-29".
 std::string IsoTextOfDay(Day day);
 
-// A day by its year, month (1 to 12) and day of the month, and back.
+// A day by its year, month (1 to 12) and day of the month, and back. DayOf
+// takes any numbers, a month or a day beyond its range carried into the
+// next ones or back into those before, as date arithmetic counts: month 13
+// is January of the next year, 0 March 2024 the last of February.
 struct CivilDate {
   int year;
   int month;

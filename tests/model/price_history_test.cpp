@@ -529,6 +529,14 @@ TEST(PriceHistory, CivilDaysAgreeWithADayByDayCalendar) {
   std::string dates = "Fecha;Precio\n";
   for (; year < 2400; ++day) {
     ASSERT_EQ(IsoTextOfDay(day), iso(year, month, dayOfMonth)) << day;
+    const CivilDate date = CivilDateOf(day);
+    ASSERT_TRUE(date.year == year && date.month == month && date.day == dayOfMonth) << day;
+    ASSERT_EQ(DayOf(date), day);
+    const CivilDate civil = CivilDateOf(day);
+    ASSERT_EQ(civil.year, year) << day;
+    ASSERT_EQ(civil.month, month) << day;
+    ASSERT_EQ(civil.day, dayOfMonth) << day;
+    ASSERT_EQ(DayOf(civil), day);
     // Every 61st day read back from a file as a date, with its day number
     // (made positive) as its price.
     if (day % 61 == 0) {
@@ -547,6 +555,23 @@ TEST(PriceHistory, CivilDaysAgreeWithADayByDayCalendar) {
   ASSERT_EQ(history.days.size(), written);
   for (std::size_t i = 0; i < history.days.size(); ++i) {
     EXPECT_EQ(static_cast<double>(history.days[i] + kAboveZero), history.prices[i]);
+  }
+}
+
+// Months and days beyond their ranges carry over, both ways.
+TEST(PriceHistory, CivilDatesOutOfRangeCarryOver) {
+  const struct {
+    CivilDate date;
+    const char* iso;
+  } rows[] = {
+      {{2023, 13, 1}, "2024-01-01"},  {{2024, 0, 1}, "2023-12-01"},    {{2024, -11, 1}, "2023-01-01"},
+      {{2024, -12, 1}, "2022-12-01"}, {{2024, 3, 0}, "2024-02-29"},    {{2023, 3, 0}, "2023-02-28"},
+      {{2024, 2, 30}, "2024-03-01"},  {{2024, 1, 366}, "2024-12-31"},  {{0, 1, 1}, "0000-01-01"},
+      {{-1, 12, 31}, "-0001-12-31"},  {{2024, 25, -30}, "2025-12-01"},
+  };
+  for (const auto& row : rows) {
+    EXPECT_EQ(IsoTextOfDay(DayOf(row.date)), row.iso)
+        << row.date.year << " " << row.date.month << " " << row.date.day;
   }
 }
 
