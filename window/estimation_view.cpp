@@ -258,9 +258,9 @@ std::vector<Figure> FiguresOf(const LoadedPrices& loaded, const ReadHistory& rea
     figures.push_back({"Filas sin precio", std::to_string(history.leftOut) + ", omitidas"});
   }
   figures.push_back({"Volatilidad (% anual)", TextOfNumber(PercentOf(estimate.volatility))});
-  figures.push_back({"Intervalo del 95 % de la volatilidad", IntervalText(estimate.volatilityInterval, 100)});
+  figures.push_back({"Volatilidad, intervalo del 95 %", IntervalText(estimate.volatilityInterval, 100)});
   figures.push_back({"Rendimiento (% anual)", TextOfNumber(PercentOf(estimate.rate))});
-  figures.push_back({"Intervalo del 95 % del rendimiento", IntervalText(estimate.rateInterval, 100)});
+  figures.push_back({"Rendimiento, intervalo del 95 %", IntervalText(estimate.rateInterval, 100)});
   figures.push_back({"Valor Actual", TextOfNumber(estimate.lastPrice)});
   return figures;
 }
@@ -434,7 +434,7 @@ ChartDrawing DrawReturns(const EstimationView& view, const ChartArea& area, cons
   const bool curve = s > 0;
   if (curve) tallest = std::max(tallest, expectedCount(m));
   const FrameTexts texts{
-      "Rendimiento logarítmico por periodo", "Rendimientos",
+      "Rendimiento logarítmico por periodo", "Frecuencia",
       curve ? std::vector<LegendEntry>{{"Rendimientos", Ink::Band}, {"Normal", Ink::Expected}}
             : std::vector<LegendEntry>{{"Rendimientos", Ink::Band}}};
   const auto countAxis = [&](double pixels) { return LinearAxis(0, tallest, TicksUp(pixels, line), true); };

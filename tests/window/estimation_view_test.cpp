@@ -53,8 +53,8 @@ TEST(EstimationViewOf, FiguresOfAHistory) {
                 "Origen = Portapapeles", "Columna de precios = Close", "Precios = 4", "Rendimientos = 3",
                 "Primera fecha = 2020-12-31", "Última fecha = 2023-12-31",
                 "Orden de las fechas = año-mes-día", "Periodos por año = 1", "Volatilidad (% anual) = 0",
-                "Intervalo del 95 % de la volatilidad = 0 a 0", "Rendimiento (% anual) = 69.3147180559945",
-                "Intervalo del 95 % del rendimiento = 69.31 a 69.31", "Valor Actual = 800"}));
+                "Volatilidad, intervalo del 95 % = 0 a 0", "Rendimiento (% anual) = 69.3147180559945",
+                "Rendimiento, intervalo del 95 % = 69.31 a 69.31", "Valor Actual = 800"}));
 }
 
 // What "Usar en el formulario" writes: the figures' own texts, each one the
