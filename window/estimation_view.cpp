@@ -62,10 +62,11 @@ bool WasCancelled(const std::variant<std::shared_ptr<const ReadHistory>, History
 }
 
 // The table in the bytes and the prices of its default column.
-EstimationState ReadBytes(std::string source, std::string_view bytes, const ReadProgress& progress,
-                          double from) {
+// The bytes are handed over, so that the table's text can be the bytes
+// themselves: a file is in memory once, not twice.
+EstimationState ReadBytes(std::string source, std::string bytes, const ReadProgress& progress, double from) {
   const double tableDone = from + (1 - from) * kTableShareOfRest;
-  std::variant<PriceTable, HistoryProblem> table = TableOf(bytes, Part(progress, from, tableDone));
+  std::variant<PriceTable, HistoryProblem> table = TableOf(std::move(bytes), Part(progress, from, tableDone));
   if (const auto* problem = std::get_if<HistoryProblem>(&table)) return MessageOf(*problem);
   LoadedPrices loaded;
   loaded.source = std::move(source);
@@ -142,14 +143,14 @@ EstimationState ReadPriceFile(const std::filesystem::path& path, const ReadProgr
     // A file that shrank while it was read: what it held.
     bytes.resize(read);
   }
-  return ReadBytes(name, bytes, progress, kBytesShare);
+  return ReadBytes(name, std::move(bytes), progress, kBytesShare);
 }
 
 EstimationState ReadPriceText(std::string_view text, const ReadProgress& progress) {
   if (text.find_first_not_of(" \t\r\n") == std::string_view::npos) {
     return std::string("El portapapeles no contiene texto.");
   }
-  return ReadBytes(std::string(kClipboardSource), text, progress, 0);
+  return ReadBytes(std::string(kClipboardSource), std::string(text), progress, 0);
 }
 
 EstimationState ReadPriceColumn(const LoadedPrices& loaded, std::size_t column,
