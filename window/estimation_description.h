@@ -73,7 +73,7 @@ inline constexpr std::array<WindowControl, 13> kEstimationControls{{
     {"periods", ControlRole::TextBox, "", "Periodos por año", {{452}, {8}, {512}, {8 + 23}}},
     {"priceAxis",
      ControlRole::Choice,
-     "&Eje de precios",
+     "Eje de p&recios",
      "Eje de precios",
      {{336}, {8 + 23 + 6}, {556}, {8 + 23 + 6 + 44}},
      kPriceAxisChoices},

@@ -5,14 +5,19 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <span>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "background_reading.h"
+#include "distribution_description.h"
+#include "estimation_description.h"
+#include "menu_bar.h"
 #include "numeric_runtime.h"
 
 namespace cotalia {
@@ -297,6 +302,31 @@ TEST(DateAxis, TicksOnYearsMonthsOrTheEnds) {
     }
     EXPECT_EQ(texts, c.texts) << IsoTextOfDay(DayOf(c.first));
     EXPECT_LT(axis.low, axis.high);
+  }
+}
+
+// Alt and a letter reach one control or menu of a window: no two captions
+// of its table, nor its menu's titles, mark the same letter.
+TEST(WindowTables, MnemonicsAreUniqueInEachWindow) {
+  const struct {
+    const char* window;
+    std::span<const WindowControl> controls;
+    std::span<const MenuItem> menu;
+  } windows[] = {{"estimation", kEstimationControls, kEstimationMenuItems},
+                 {"distribution", kDistributionControls, {}}};
+  for (const auto& w : windows) {
+    std::vector<std::string> captions;
+    for (const WindowControl& control : w.controls) captions.emplace_back(control.caption);
+    for (const MenuItem& item : w.menu) captions.emplace_back(item.menu);
+    std::vector<char> letters;
+    for (const std::string& caption : captions) {
+      const std::size_t ampersand = caption.find('&');
+      if (ampersand == std::string::npos || ampersand + 1 >= caption.size()) continue;
+      const char letter = static_cast<char>(std::tolower(static_cast<unsigned char>(caption[ampersand + 1])));
+      EXPECT_EQ(std::count(letters.begin(), letters.end(), letter), 0) << w.window << ": " << caption;
+      letters.push_back(letter);
+    }
+    EXPECT_GE(letters.size(), 3u) << w.window;
   }
 }
 
