@@ -141,6 +141,15 @@ Axis LogarithmicAxis(double low, double high, int ticks, double pixels, double l
   return axis;
 }
 
+Axis PriceAxis(double lowest, double lowestPositive, double highest, bool logarithmic, double pixels,
+               double line) {
+  if (logarithmic) {
+    return LogarithmicAxis(lowestPositive, highest,
+                           std::clamp(static_cast<int>(pixels / (1.5 * line)) + 1, 2, 9), pixels, line);
+  }
+  return LinearAxis(lowest, highest, std::clamp(static_cast<int>(pixels / (2 * line)), 1, 5), true);
+}
+
 Axis DateAxis(Day first, Day last, int ticks) {
   Axis axis{static_cast<double>(first), static_cast<double>(last), false, {}};
   if (last <= first) {

@@ -128,6 +128,12 @@ Axis LinearAxis(double low, double high, int ticks, bool widen);
 // lines `line` high).
 Axis LogarithmicAxis(double low, double high, int ticks, double pixels, double line);
 
+// A price axis for a plot `pixels` high in lines `line` high: on a
+// logarithmic axis from the lowest positive price, as many ticks as fit a
+// line and a half apart; on a linear one from the lowest, two lines apart.
+Axis PriceAxis(double lowest, double lowestPositive, double highest, bool logarithmic, double pixels,
+               double line);
+
 // Days from `first` to `last`, ticked on the first of a year (every year or
 // every few), or of a month where the span is short, as "1990" or
 // "1990-03", at most about `ticks` of them; on the ends where no such day

@@ -155,15 +155,10 @@ ChartDrawing DrawChart(const DistributionView& view, const ChartArea& area, cons
     for (const double value : {point.lower, point.upper, point.median, point.expected}) include(value);
   }
   if (const auto* target = std::get_if<double>(&d.target)) include(*target);
-  // As many ticks as fit, two lines apart on a linear axis, a line and a half
-  // on a logarithmic one; as many month ticks as fit four lines apart.
   const auto prices = [&](double plotHeight) {
-    return logarithmic ? LogarithmicAxis(lowestPositive, highest,
-                                         std::clamp(static_cast<int>(plotHeight / (1.5 * line)) + 1, 2, 9),
-                                         plotHeight, line)
-                       : LinearAxis(lowest, highest,
-                                    std::clamp(static_cast<int>(plotHeight / (2 * line)), 1, 5), true);
+    return PriceAxis(lowest, lowestPositive, highest, logarithmic, plotHeight, line);
   };
+  // As many month ticks as fit four lines apart.
   const double horizon = d.inputs.months;
   const auto months = [&](double plotWidth) {
     return LinearAxis(0, horizon > 0 ? horizon : 1,

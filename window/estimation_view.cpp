@@ -343,16 +343,8 @@ EstimationView EstimationViewOf(const EstimationState& state, std::string_view p
 
 namespace {
 
-// As many ticks as fit, two lines apart up the price axis, six lines apart
-// along a date axis, four along a numeric one.
+// As many ticks as fit two lines apart up a linear axis.
 int TicksUp(double pixels, double line) { return std::clamp(static_cast<int>(pixels / (2 * line)), 1, 5); }
-
-Axis PriceAxisOf(double lowest, double highest, bool logarithmic, double pixels, double line) {
-  return logarithmic
-             ? LogarithmicAxis(lowest, highest, std::clamp(static_cast<int>(pixels / (1.5 * line)) + 1, 2, 9),
-                               pixels, line)
-             : LinearAxis(lowest, highest, TicksUp(pixels, line), true);
-}
 
 }  // namespace
 
@@ -368,7 +360,7 @@ ChartDrawing DrawHistory(const EstimationView& view, const ChartArea& area, cons
   const auto [lowest, highest] = std::minmax_element(prices.begin(), prices.end());
   const FrameTexts texts{dated ? "Fecha" : "Observación", "Precio", {{"Precio", Ink::Median}}};
   const auto priceAxis = [&, low = *lowest, high = *highest](double pixels) {
-    return PriceAxisOf(low, high, logarithmic, pixels, line);
+    return PriceAxis(low, low, high, logarithmic, pixels, line);
   };
   const auto timeAxis = [&](double pixels) {
     if (dated) {

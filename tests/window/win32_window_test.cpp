@@ -723,23 +723,10 @@ HWND EstimationControlOf(HWND estimation, EstimationControl control) {
   return GetDlgItem(estimation, Win32EstimationControlId(control));
 }
 
-void PutOnClipboard(std::string_view utf8) {
-  const std::wstring text = WideOf(utf8);
-  if (!OpenClipboard(nullptr)) return;
-  EmptyClipboard();
-  const std::size_t bytes = (text.size() + 1) * sizeof(wchar_t);
-  if (HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, bytes)) {
-    std::memcpy(GlobalLock(block), text.c_str(), bytes);
-    GlobalUnlock(block);
-    if (SetClipboardData(CF_UNICODETEXT, block) == nullptr) GlobalFree(block);
-  }
-  CloseClipboard();
-}
-
 // Edición > Pegar precios on the form, with that text on the clipboard; the
 // estimation window once it shows.
 HWND PastePrices(const RunningProgram& program, std::string_view text) {
-  PutOnClipboard(text);
+  PutTextOnClipboard(nullptr, text);
   PostMessageW(program.window(), WM_COMMAND, Win32MenuId(MenuCommand::PastePrices), 0);
   return program.shown(kWin32EstimationClass);
 }
@@ -916,7 +903,7 @@ TEST(Win32Window, EstimationWindowPlaysItsScenario) {
   const EstimationView view = EstimationViewOf(state, periods);
   ASSERT_TRUE(view.formInputs.has_value());
 
-  PutOnClipboard("");
+  PutTextOnClipboard(nullptr, "");
   SendMessageW(estimation, WM_COMMAND, Win32MenuId(MenuCommand::CopyFigures), 0);
   EXPECT_EQ(ClipboardText(), WideOf(FiguresText(view.figures, "\r\n")));
 
@@ -1037,7 +1024,7 @@ TEST(Win32Window, EstimationWindowShowsALongReadingAndCancelsIt) {
     HWND figures = EstimationControlOf(estimation, EstimationControl::Figures);
     const std::wstring before = TextOf(figures);
     for (int i = rows / 2; i < rows; ++i) many += std::to_string(100 + i % 97) + ".25\n";
-    PutOnClipboard(many);
+    PutTextOnClipboard(nullptr, many);
     PostMessageW(program.window(), WM_COMMAND, Win32MenuId(MenuCommand::PastePrices), 0);
     ASSERT_TRUE(WaitFor([&] { return shown() || TextOf(figures) != before; }));
     if (!shown()) continue;  // read before its progress showed
