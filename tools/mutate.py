@@ -422,10 +422,10 @@ def run_tests(tree, programs, timeouts):
 
 # ---------------------------------------------------------------- the run
 
-def parse_lines(ranges):
+def parse_lines(texts):
     ranges = []
-    for lines in ranges:
-        a, _, b = lines.partition("-")
+    for text in texts:
+        a, _, b = text.partition("-")
         ranges.append((int(a), int(b or a)))
     return ranges
 
