@@ -6,10 +6,16 @@
 // of a fixed std::mt19937_64 sequence, which is the same on every platform,
 // so two platforms that print the same digests give the same result, bit for
 // bit, on every one of these inputs.
+//
+// Usage: cotalia_digits [EXPECTED]. With a file of the digests as they were
+// recorded, it also fails where any differs: a change that moves a last
+// digit on every platform at once leaves the platforms agreeing.
 #include <bit>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <fstream>
+#include <iterator>
 #include <random>
 #include <string>
 #include <vector>
@@ -48,7 +54,7 @@ double Between(std::mt19937_64& random, double low, double high) {
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
   constexpr int kSamples = 1000000;
   std::mt19937_64 random(20261209);
 
@@ -134,12 +140,26 @@ int main() {
     estimation.Add(cotalia::ChiSquareQuantile(p, k));
   }
 
-  std::printf(
+  char digests[256];
+  std::snprintf(
+      digests, sizeof digests,
       "exponential %016llx\nlogarithm %016llx\ntexts %016llx\nactions %016llx\nnormal %016llx\n"
       "estimation %016llx\n",
       static_cast<unsigned long long>(exponential.value()),
       static_cast<unsigned long long>(logarithm.value()), static_cast<unsigned long long>(texts.value()),
       static_cast<unsigned long long>(actions.value()), static_cast<unsigned long long>(normal.value()),
       static_cast<unsigned long long>(estimation.value()));
+  std::fputs(digests, stdout);
+  if (argc < 2) return 0;
+  std::ifstream file(argv[1], std::ios::binary);
+  const std::string expected{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+  if (!file.is_open() || expected.empty()) {
+    std::fprintf(stderr, "cannot read the recorded digests from %s\n", argv[1]);
+    return 2;
+  }
+  if (expected != digests) {
+    std::fprintf(stderr, "the digests differ from those recorded in %s:\n%s", argv[1], expected.c_str());
+    return 1;
+  }
   return 0;
 }
