@@ -267,6 +267,18 @@ const ChartCase kCharts[] = {
      true,
      130,
      {484.02056908701746, 448, 16}},
+    // The axis's top decade beyond the largest double.
+    {"TargetNearTheLargestDouble", {kWorked, "95", "1.5E308"}, true, 130},
+    // One price: the axis around it, below 1 and at 1 (one decade).
+    {"OnePriceBelowOne", {{"0.5", "10", "20", "0"}, "95", ""}, false, 2},
+    {"OnePriceOfOneLogarithmic", {{"1", "10", "20", "0"}, "95", ""}, true, 2},
+    // Nine decades in 320 pixels: no room for 2 and 5 between them.
+    {"DecadesTooCloseForTwoAndFive",
+     {{"2710.50331922435", "8.67779480323924", "115.494643194135", "207.052344814375"},
+      "53.3957287099151",
+      "7173.73627590557"},
+     true,
+     130},
 };
 
 // The degenerate and the extreme inputs still give a chart: every point of
@@ -342,10 +354,12 @@ TEST(DrawChart, PricesStandWhereTheTicksSay) {
   const ChartArea area{640, 400, 16};
   // The worked example, and the same below 1, where decimal logarithms are
   // negative.
-  const DistributionRequest requests[] = {{kWorked, "99", "130"},
-                                          {{"0.05", "10", "20", "12"}, "99", "0.065"}};
-  for (const auto& [logarithmic, request] : {std::pair{false, requests[0]}, std::pair{true, requests[0]},
-                                             std::pair{false, requests[1]}, std::pair{true, requests[1]}}) {
+  // And a target far above the band, which the axis reaches up to.
+  const DistributionRequest requests[] = {
+      {kWorked, "99", "130"}, {{"0.05", "10", "20", "12"}, "99", "0.065"}, {kWorked, "99", "1000"}};
+  for (const auto& [logarithmic, request] :
+       {std::pair{false, requests[0]}, std::pair{true, requests[0]}, std::pair{false, requests[1]},
+        std::pair{true, requests[1]}, std::pair{false, requests[2]}, std::pair{true, requests[2]}}) {
     SCOPED_TRACE(std::string(request.inputs.price) + (logarithmic ? " logarithmic" : " linear"));
     const ChartDrawing drawing = Draw(request, logarithmic, area);
     const std::vector<TickLine> ticks = PriceTicks(drawing, area.lineHeight, logarithmic);
@@ -410,6 +424,14 @@ TEST(DrawChart, AxesHaveRoundTicks) {
        {"0", "0.1", "0.2", "0.3", "0.4", "0.5"}},
       // Room for 2 and 5 once they stand more than a line and a fifth apart.
       {"NarrowLogarithmicInALowChart", {kWorked, "99", ""}, true, {"20", "50", "200", "500"}, {640, 260, 16}},
+      // One price below 1: a tenth either side, not down to 0 or up to 1.5.
+      {"OnePriceBelowOne", {{"0.5", "10", "20", "0"}, "95", ""}, false, {"0.45", "0.5", "0.55", "0.6"}},
+      // Forty decades in a low chart: every eighth, as many as fit.
+      {"WideLogarithmicInALowChart",
+       {{"100", "10", "150", "360"}, "99.9999", ""},
+       true,
+       {"1E-32", "1E-24", "1E-16", "1E-08", "1", "100000000"},
+       {480, 200, 16}},
   };
   for (const auto& c : cases) {
     const std::vector<std::string> texts = LabelTexts(Draw(c.request, c.logarithmic, c.area));
