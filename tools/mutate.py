@@ -42,8 +42,10 @@ Options:
   --timeout SECONDS per test program and mutant (default: 10 times the
                     program's time on the unmutated tree, at least 60)
   --program NAME    a test program under build/tests to run (repeatable;
-                    default: cotalia_model_tests cotalia_window_core_tests
-                    cotalia_window_tests cotalia_elementary_tests)
+                    default: cotalia_digits, given the digests recorded in
+                    tests/model/digests.txt, cotalia_model_tests
+                    cotalia_window_core_tests cotalia_window_tests
+                    cotalia_elementary_tests)
   --json FILE       also write every mutant's outcome to FILE
 
 Examples:
@@ -74,12 +76,16 @@ import time
 from pathlib import Path
 
 DEFAULT_PROGRAMS = [
+    "cotalia_digits",
     "cotalia_model_tests",
     "cotalia_window_core_tests",
     "cotalia_window_tests",
     "cotalia_elementary_tests",  # the slowest: last
 ]
 QT_PROGRAMS = {"cotalia_window_tests"}  # Qt Test, not GoogleTest
+# Neither: the digests against those recorded, as CTest runs it (the path is
+# the scratch tree's).
+PROGRAM_ARGUMENTS = {"cotalia_digits": ["tests/model/digests.txt"]}
 CONFIGURE_FLAGS = ["-G", "Ninja", "-DCMAKE_BUILD_TYPE=Release", "-DCOTALIA_TESTS=ON"]
 BUILD_TIMEOUT = 900
 
@@ -409,7 +415,9 @@ def run_tests(tree, programs, timeouts):
     env = dict(os.environ, QT_QPA_PLATFORM="offscreen", LC_ALL="C.UTF-8")
     for program in programs:
         command = [str(tree / "build" / "tests" / program)]
-        if program not in QT_PROGRAMS:
+        if program in PROGRAM_ARGUMENTS:
+            command += [str(tree / a) for a in PROGRAM_ARGUMENTS[program]]
+        elif program not in QT_PROGRAMS:
             command.append("--gtest_fail_fast")
         code, out = run(command, tree / "build" / "tests", timeouts.get(program), env)
         if code is None:
