@@ -426,6 +426,13 @@ TEST(DrawChart, AxesHaveRoundTicks) {
       {"NarrowLogarithmicInALowChart", {kWorked, "99", ""}, true, {"20", "50", "200", "500"}, {640, 260, 16}},
       // One price below 1: a tenth either side, not down to 0 or up to 1.5.
       {"OnePriceBelowOne", {{"0.5", "10", "20", "0"}, "95", ""}, false, {"0.45", "0.5", "0.55", "0.6"}},
+      // Months four lines apart: five in a narrow chart, not six (every
+      // 200 months).
+      {"LongHorizonInANarrowChart",
+       {{"100", "10", "20", "1200"}, "95", ""},
+       false,
+       {"0", "500", "1000"},
+       {440, 400, 16}},
       // Forty decades in a low chart: every eighth, as many as fit.
       {"WideLogarithmicInALowChart",
        {{"100", "10", "150", "360"}, "99.9999", ""},
