@@ -133,8 +133,10 @@ Axis LogarithmicAxis(double low, double high, int ticks, double pixels, double l
     axis.ticks.push_back({static_cast<double>(exponent), PowerOfTenText(exponent)});
     const double power = PowerOfTen(exponent);
     if (multiples && exponent < highExponent && power > 0 && std::isfinite(power)) {
+      // 2 and 5 times 1E+308 are beyond the doubles: no tick "inf".
       for (const double multiple : {2.0, 5.0}) {
-        axis.ticks.push_back({Log10(multiple * power), TextOfNumber(multiple * power)});
+        if (std::isfinite(multiple * power))
+          axis.ticks.push_back({Log10(multiple * power), TextOfNumber(multiple * power)});
       }
     }
   }

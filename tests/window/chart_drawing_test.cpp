@@ -120,7 +120,9 @@ TEST(LogarithmicAxis, DecadesThatHoldTheValuesAndFit) {
        9,
        300,
        {"1000000000000", "10000000000000", "100000000000000", "1E+15", "1E+16", "1E+17"}},
-      // Its top decade beyond the largest double: drawn, not an overflow.
+      // Its top decade beyond the largest double: drawn, not an overflow;
+      // also where every decade is ticked, up to 1E+309.
+      {"TopDecadeJustBeyondTheDoubles", 1e305, 1.5e308, 9, 300, {}},
       {"TopDecadeBeyondTheDoubles", 1, 1.5e308, 9, 300, {}},
       {"TopDecadeBeyondTheDoublesInAFewPixels", 0.5, 1.5e308, 3, 100, {}},
   };
@@ -177,6 +179,25 @@ TEST(PriceAxis, AsManyTicksAsFit) {
   for (const auto& row : rows) {
     const Axis axis = PriceAxis(row.lowest, row.lowest, row.highest, row.logarithmic, row.pixels, 16);
     EXPECT_EQ(TextsOf(axis), row.texts) << row.name;
+  }
+}
+
+// Every few years, the ticks fall on the years the stride divides, however
+// the span starts.
+TEST(DateAxis, YearsTheStrideDivides) {
+  const struct {
+    CivilDate first;
+    CivilDate last;
+    int ticks;
+    std::vector<std::string> texts;
+  } rows[] = {
+      {{1995, 3, 1}, {2003, 6, 1}, 5, {"1996", "1998", "2000", "2002"}},
+      {{1991, 1, 2}, {1998, 12, 31}, 5, {"1992", "1994", "1996", "1998"}},
+      {{1961, 7, 1}, {2024, 3, 1}, 8, {"1970", "1980", "1990", "2000", "2010", "2020"}},
+  };
+  for (const auto& row : rows) {
+    const Axis axis = DateAxis(DayOf(row.first), DayOf(row.last), row.ticks);
+    EXPECT_EQ(TextsOf(axis), row.texts) << row.first.year;
   }
 }
 
