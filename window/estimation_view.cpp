@@ -317,20 +317,14 @@ EstimationView EstimationViewOf(const EstimationState& state, std::string_view p
   try {
     estimated = EstimateOf(read->history.prices, *periods);
   } catch (const RunTimeError&) {
-    // So many periods a year that a figure leaves the double range.
+    // So many periods a year that a figure leaves the double range: the
+    // estimate refuses a figure that is not finite.
   }
-  const auto beyondRange = [] {
+  if (!estimated) {
     return MessageView(std::string(ControlOf(EstimationControl::Periods).accessibleName) +
                        ": el resultado excede el rango de los números.");
-  };
-  if (!estimated) return beyondRange();
-  const Estimate& estimate = *estimated;
-  const double figures[] = {
-      estimate.volatility, estimate.volatilityInterval.low, estimate.volatilityInterval.high,
-      estimate.rate,       estimate.rateInterval.low,       estimate.rateInterval.high};
-  if (!std::all_of(std::begin(figures), std::end(figures), [](double x) { return std::isfinite(x); })) {
-    return beyondRange();
   }
+  const Estimate& estimate = *estimated;
   EstimationView view;
   view.figures = FiguresOf(loaded, *read, estimate);
   view.historyDescription = HistoryDescriptionOf(*read);
