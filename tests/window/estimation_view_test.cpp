@@ -9,6 +9,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <span>
 #include <string>
 #include <thread>
@@ -16,6 +17,7 @@
 
 #include "background_reading.h"
 #include "distribution_description.h"
+#include "elementary_functions.h"
 #include "estimation_description.h"
 #include "menu_bar.h"
 #include "numeric_runtime.h"
@@ -276,6 +278,114 @@ TEST(DrawEstimation, HistoryAndReturnsInsideThePlot) {
   const ChartDrawing small = DrawReturns(view, {80, 60, 16}, width);
   ASSERT_EQ(small.labels.size(), 1u);
   EXPECT_EQ(small.labels[0].text, kTooSmallForChart);
+}
+
+const Shape& ShapeIn(const ChartDrawing& drawing, Ink ink) {
+  const auto shape = std::find_if(drawing.shapes.begin(), drawing.shapes.end(), [ink](const Shape& s) {
+    return s.ink == ink && s.kind == ShapeKind::Line;
+  });
+  if (shape == drawing.shapes.end()) ADD_FAILURE() << "no line in ink " << static_cast<int>(ink);
+  return *shape;
+}
+
+// Prices that double every day: a step up the logarithmic axis the same
+// every day, one up the linear axis twice the one before; a day a step
+// along.
+TEST(DrawEstimation, PricesStandWhereTheirValuesSay) {
+  std::string text = "Date,Close\n";
+  for (int day = 0; day < 10; ++day) {
+    text += IsoTextOfDay(DayOf({2024, 1, 1}) + day) + "," + std::to_string(1 << day) + "\n";
+  }
+  const EstimationView view = EstimationViewOf(Read(text), "252");
+  const TextWidth width = [](std::string_view t) { return Width(t, 16); };
+  for (const bool logarithmic : {false, true}) {
+    const ChartDrawing drawing = DrawHistory(view, {640, 400, 16}, width, logarithmic);
+    const std::vector<Point>& points = ShapeIn(drawing, Ink::Median).points;
+    ASSERT_EQ(points.size(), 10u);
+    for (std::size_t i = 2; i < points.size(); ++i) {
+      const double rise = points[i - 1].y - points[i].y;
+      const double before = points[i - 2].y - points[i - 1].y;
+      EXPECT_GT(rise, 0) << i;
+      EXPECT_NEAR(rise / before, logarithmic ? 1.0 : 2.0, 1e-9)
+          << i << (logarithmic ? " logarithmic" : " linear");
+      EXPECT_NEAR(points[i].x - points[i - 1].x, points[i - 1].x - points[i - 2].x, 1e-9) << i;
+    }
+  }
+}
+
+// Three thousand prices growing by one ratio, several to a pixel's column:
+// on the logarithmic axis every point drawn lies on the one straight line
+// from the first day's price to the last.
+TEST(DrawEstimation, ManyPricesToAColumnStayOnTheirLine) {
+  std::string text = "Date,Close\n";
+  for (int day = 0; day < 3000; ++day) {
+    text += IsoTextOfDay(DayOf({2010, 1, 1}) + day) + "," +
+            TextOfNumber(100 * CorrectlyRoundedExp(0.001 * day)) + "\n";
+  }
+  const EstimationView view = EstimationViewOf(Read(text), "252");
+  const ChartDrawing drawing = DrawHistory(
+      view, {640, 400, 16}, [](std::string_view t) { return Width(t, 16); }, true);
+  const std::vector<Point>& points = ShapeIn(drawing, Ink::Median).points;
+  ASSERT_GT(points.size(), 500u);
+  const Point first = points.front();
+  const Point last = points.back();
+  for (const Point& point : points) {
+    const double onLine = first.y + (last.y - first.y) * (point.x - first.x) / (last.x - first.x);
+    EXPECT_NEAR(point.y, onLine, 1e-6) << point.x;
+  }
+}
+
+// Each bar as tall as its count, side by side at the bins' width; the normal
+// curve's peak at the mean, as tall as n w phi(0)/s in the bars' scale.
+TEST(DrawEstimation, BarsAndCurveStandWhereTheirValuesSay) {
+  std::mt19937_64 random(7);
+  std::uniform_real_distribution<double> noise(-0.02, 0.02);
+  std::string text = "Close\n";
+  double price = 100;
+  for (int i = 0; i < 2000; ++i) {
+    price *= 1.01 + noise(random) + noise(random);
+    text += TextOfNumber(price) + "\n";
+  }
+  const EstimationView view = EstimationViewOf(Read(text), "252");
+  ASSERT_TRUE(std::holds_alternative<EstimationCharts>(view.charts)) << MessageIn(view);
+  const auto& charts = std::get<EstimationCharts>(view.charts);
+  const Histogram& histogram = charts.histogram;
+  const ChartDrawing drawing =
+      DrawReturns(view, {640, 400, 16}, [](std::string_view t) { return Width(t, 16); });
+  std::vector<const Shape*> bars;
+  for (const Shape& shape : drawing.shapes) {
+    if (shape.ink == Ink::Band) bars.push_back(&shape);
+  }
+  // Pixels a return, along and up, from the first bar.
+  std::size_t first = 0;
+  while (histogram.counts[first] == 0) ++first;
+  const std::vector<Point>& corners = bars.front()->points;  // bottom left, top left, top right, bottom right
+  const double bottom = corners[0].y;
+  const double perCount = (bottom - corners[1].y) / static_cast<double>(histogram.counts[first]);
+  const double perReturn = (corners[2].x - corners[1].x) / histogram.width;
+  const auto x = [&](double value) {
+    return corners[0].x +
+           (value - (histogram.low + histogram.width * static_cast<double>(first))) * perReturn;
+  };
+  std::size_t bar = 0;
+  for (std::size_t b = 0; b < histogram.counts.size(); ++b) {
+    if (histogram.counts[b] == 0) continue;
+    const std::vector<Point>& p = bars.at(bar++)->points;
+    EXPECT_NEAR(p[0].y, bottom, 1e-9) << b;
+    EXPECT_NEAR(bottom - p[1].y, perCount * static_cast<double>(histogram.counts[b]), 1e-6) << b;
+    EXPECT_NEAR(p[1].x, x(histogram.low + histogram.width * static_cast<double>(b)), 1e-6) << b;
+    EXPECT_NEAR(p[2].x, x(histogram.low + histogram.width * static_cast<double>(b + 1)), 1e-6) << b;
+  }
+  EXPECT_EQ(bar, bars.size());
+  const std::vector<Point>& curve = ShapeIn(drawing, Ink::Expected).points;
+  const Point peak =
+      *std::min_element(curve.begin(), curve.end(), [](Point a, Point b) { return a.y < b.y; });
+  const Estimate& estimate = charts.estimate;
+  const double sampleStep = (curve.back().x - curve.front().x) / static_cast<double>(curve.size() - 1);
+  EXPECT_NEAR(peak.x, x(estimate.meanReturn), sampleStep);
+  const double tallest = static_cast<double>(charts.read->returns.size()) * histogram.width /
+                         (estimate.deviation * 2.5066282746310002);
+  EXPECT_NEAR((bottom - peak.y) / perCount, tallest, 0.01 * tallest);
 }
 
 TEST(DateAxis, TicksOnYearsMonthsOrTheEnds) {
