@@ -56,7 +56,7 @@ inline constexpr std::array<WindowControl, 8> kDistributionControls{{
     {"target", ControlRole::TextBox, "", "Precio objetivo", distribution_places::InputRow(346, 100, false)},
     {"priceAxis",
      ControlRole::Choice,
-     "&Eje de precios",
+     "Eje de p&recios",
      "Eje de precios",
      {{460}, {2}, {680}, {2 + distribution_places::kChoiceHeight}},
      kPriceAxisChoices},

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -21,7 +22,9 @@ enum class MenuCommand {
   About,
   AboutQt,
   Distribution,
-  CopyFigures
+  CopyFigures,
+  SaveChart,
+  CopyChart
 };
 
 // The menu bar item by item, menu after menu: an item whose menu differs
@@ -47,10 +50,17 @@ inline constexpr std::array<MenuItem, 7> kMenuItems{{
     {"A&yuda", MenuCommand::AboutQt, "Acerca de &Qt", "", "", true},
 }};
 
-// The estimation window's own menu: its figures to the clipboard.
-inline constexpr std::array<MenuItem, 1> kEstimationMenuItems{{
+// The menu of a window with charts: its figures to the clipboard, and a
+// chart to a file or to the clipboard. Where the window has two charts, the
+// chart commands take the one that has the keyboard's focus, and the first
+// where neither has it.
+inline constexpr std::array<MenuItem, 3> kChartWindowMenuItems{{
+    {"&Archivo", MenuCommand::SaveChart, "&Guardar gráfico como…", "Ctrl+S", "Ctrl+S", false},
     {"&Edición", MenuCommand::CopyFigures, "&Copiar cifras", "Ctrl+Shift+C", "Ctrl+Shift+C", false},
+    {"&Edición", MenuCommand::CopyChart, "Copiar &gráfico", "Ctrl+Shift+G", "Ctrl+Shift+G", false},
 }};
+inline constexpr std::span<const MenuItem> kEstimationMenuItems = kChartWindowMenuItems;
+inline constexpr std::span<const MenuItem> kDistributionMenuItems = kChartWindowMenuItems;
 
 struct Shortcut {
   bool control = false;

@@ -154,7 +154,7 @@ TEST(DistributionDescription, NamesEachInputAfterItsLabel) {
   EXPECT_EQ(ControlOf(DistributionControl::Level).caption, kDefaultLevel);
   // A choice is a group titled by its own caption.
   const WindowControl& priceAxis = ControlOf(DistributionControl::PriceAxis);
-  EXPECT_EQ(priceAxis.caption, "&Eje de precios");
+  EXPECT_EQ(priceAxis.caption, "Eje de p&recios");
   EXPECT_EQ(priceAxis.accessibleName, "Eje de precios");
   EXPECT_EQ(priceAxis.choices.size(), 2u);
 }

@@ -423,11 +423,13 @@ TEST(WindowTables, MnemonicsAreUniqueInEachWindow) {
     std::span<const WindowControl> controls;
     std::span<const MenuItem> menu;
   } windows[] = {{"estimation", kEstimationControls, kEstimationMenuItems},
-                 {"distribution", kDistributionControls, {}}};
+                 {"distribution", kDistributionControls, kDistributionMenuItems}};
   for (const auto& w : windows) {
     std::vector<std::string> captions;
     for (const WindowControl& control : w.controls) captions.emplace_back(control.caption);
-    for (const MenuItem& item : w.menu) captions.emplace_back(item.menu);
+    for (std::size_t i = 0; i < w.menu.size(); ++i) {
+      if (i == 0 || w.menu[i].menu != w.menu[i - 1].menu) captions.emplace_back(w.menu[i].menu);
+    }
     std::vector<char> letters;
     for (const std::string& caption : captions) {
       const std::size_t ampersand = caption.find('&');
