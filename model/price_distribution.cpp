@@ -2,6 +2,7 @@
 #include "price_distribution.h"
 
 #include <array>
+#include <limits>
 
 #include "elementary_functions.h"
 #include "normal_distribution.h"
@@ -13,6 +14,8 @@ namespace {
 
 using Kind = InputProblem::Kind;
 using Reader = double (*)(std::string_view);
+
+constexpr double kLargestDouble = std::numeric_limits<double>::max();
 
 // One input's text, the reader that reads it, and what its value must be.
 struct Reading {
@@ -52,7 +55,43 @@ std::optional<PricePoint> PointAfter(const LognormalInputs& inputs, double month
 
 bool IsBlank(std::string_view text) { return text.find_first_not_of(" \t") == std::string_view::npos; }
 
+// A price box read as the target is: leniently, a blank one being none.
+TargetReading ReadPrice(DistributionInput input, std::string_view text) {
+  if (IsBlank(text)) return NoTarget{};
+  const std::variant<double, InputProblem> read =
+      Read({input, text, ValueOfText, Positive, Kind::NotPositive});
+  if (const auto* problem = std::get_if<InputProblem>(&read)) return *problem;
+  return std::get<double>(read);
+}
+
+std::optional<double> PriceOf(const TargetReading& reading) {
+  if (const auto* price = std::get_if<double>(&reading)) return *price;
+  return std::nullopt;
+}
+
+RangeReading ReadRange(std::string_view lowerText, std::string_view upperText) {
+  const TargetReading lower = ReadPrice(DistributionInput::Lower, lowerText);
+  const TargetReading upper = ReadPrice(DistributionInput::Upper, upperText);
+  for (const TargetReading* end : {&lower, &upper}) {
+    if (const auto* problem = std::get_if<InputProblem>(end)) return *problem;
+  }
+  if (std::holds_alternative<NoTarget>(lower) && std::holds_alternative<NoTarget>(upper)) return NoRange{};
+  const std::optional<PriceRange> range = PriceRange::Of(PriceOf(lower), PriceOf(upper));
+  if (!range) return InputProblem{Kind::BelowLower, DistributionInput::Upper};
+  return *range;
+}
+
 }  // namespace
+
+std::optional<PriceRange> PriceRange::Of(std::optional<double> lower, std::optional<double> upper) {
+  // The reader gives finite prices only (ValueOfText fails beyond the range),
+  // so positive and finite are checked for callers other than the reader.
+  const auto price = [](std::optional<double> end) { return !end || (*end > 0 && *end <= kLargestDouble); };
+  if (!lower && !upper) return std::nullopt;
+  if (!price(lower) || !price(upper)) return std::nullopt;
+  if (lower && upper && *lower > *upper) return std::nullopt;
+  return PriceRange(lower, upper);
+}
 
 std::variant<PriceDistribution, InputProblem> DistributionOf(const DistributionRequest& request) {
   using Input = DistributionInput;
@@ -75,17 +114,12 @@ std::variant<PriceDistribution, InputProblem> DistributionOf(const DistributionR
   const std::optional<PricePoint> horizon = PointAfter(inputs, months, z);
   if (!horizon) return InputProblem{Kind::ResultBeyondRange, Input::Rate};
 
-  TargetReading target = NoTarget{};
-  if (!IsBlank(request.target)) {
-    const std::variant<double, InputProblem> read =
-        Read({Input::Target, request.target, ValueOfText, Positive, Kind::NotPositive});
-    if (const auto* problem = std::get_if<InputProblem>(&read)) {
-      target = *problem;
-    } else {
-      target = std::get<double>(read);
-    }
-  }
-  return PriceDistribution{inputs, level, z, *horizon, target};
+  return PriceDistribution{inputs,
+                           level,
+                           z,
+                           *horizon,
+                           ReadPrice(Input::Target, request.target),
+                           ReadRange(request.lower, request.upper)};
 }
 
 std::optional<PricePath> PathOf(const PriceDistribution& distribution, int samples) {

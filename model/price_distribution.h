@@ -25,18 +25,28 @@ struct DistributionTexts {
   std::string_view months;
 };
 
-// The form's four texts and the distribution window's own two.
+// The form's four texts and the distribution window's own four.
 struct DistributionRequest {
   DistributionTexts inputs;
-  std::string_view level;   // the confidence level in percent
-  std::string_view target;  // a target price; blank for none
+  std::string_view level;    // the confidence level in percent
+  std::string_view target;   // a target price; blank for none
+  std::string_view lower{};  // the range's ends, each blank for none
+  std::string_view upper{};
 };
 
-enum class DistributionInput { Price, Rate, Volatility, Months, Level, Target };
+enum class DistributionInput { Price, Rate, Volatility, Months, Level, Target, Lower, Upper };
 
 // What keeps a figure from being shown, and the input it lies in.
 struct InputProblem {
-  enum class Kind { NotANumber, BeyondRange, NotPositive, Negative, OutsideLevels, ResultBeyondRange };
+  enum class Kind {
+    NotANumber,
+    BeyondRange,
+    NotPositive,
+    Negative,
+    OutsideLevels,
+    ResultBeyondRange,
+    BelowLower,  // the range's upper price below its lower one; names the upper's box
+  };
   Kind kind;
   DistributionInput input;  // for ResultBeyondRange, the return, the first input of the calculation
 };
@@ -45,6 +55,27 @@ struct InputProblem {
 struct NoTarget {};
 using TargetReading = std::variant<NoTarget, double, InputProblem>;
 
+// The range's two boxes as one range: at least one end, each a positive
+// finite price, the lower not above the upper. Only Of builds one, so a range
+// that is read is one that can be asked about. Equal ends are a range of no
+// width, whose probability is 0.
+class PriceRange {
+ public:
+  static std::optional<PriceRange> Of(std::optional<double> lower, std::optional<double> upper);
+  std::optional<double> lower() const { return lower_; }
+  std::optional<double> upper() const { return upper_; }
+
+ private:
+  PriceRange(std::optional<double> lower, std::optional<double> upper) : lower_(lower), upper_(upper) {}
+  std::optional<double> lower_;
+  std::optional<double> upper_;
+};
+
+// Both boxes blank, a range, or the first problem with them (the lower's box
+// before the upper's, then their order).
+struct NoRange {};
+using RangeReading = std::variant<NoRange, PriceRange, InputProblem>;
+
 struct PriceDistribution {
   LognormalInputs inputs;
   double level;  // the confidence level, percent
@@ -52,14 +83,15 @@ struct PriceDistribution {
   // At the horizon, with the band z wide: at 95 % the six buttons' digits.
   PricePoint horizon;
   TargetReading target;
+  RangeReading range;
 };
 
 // Reads the form's four texts as "Media Dn" reads them (the return and the
 // volatility strictly, the horizon and the price leniently, in that order),
-// then the level strictly and the target leniently, and computes the figures
-// at the horizon. Each input is checked as it is read, so the problem given
-// is that of the first input, in that order, that cannot be used. A problem
-// with the target leaves the rest to be drawn.
+// then the level strictly and the target and the range's ends leniently, and
+// computes the figures at the horizon. Each input is checked as it is read,
+// so the problem given is that of the first input, in that order, that cannot
+// be used. A problem with the target or the range leaves the rest to be drawn.
 std::variant<PriceDistribution, InputProblem> DistributionOf(const DistributionRequest& request);
 
 // The quantities from now to the horizon at `samples` + 1 evenly spaced

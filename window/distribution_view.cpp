@@ -32,6 +32,10 @@ std::string_view NameOf(DistributionInput input) {
       return ControlOf(DistributionControl::Level).accessibleName;
     case DistributionInput::Target:
       return ControlOf(DistributionControl::Target).accessibleName;
+    case DistributionInput::Lower:
+      return "Precio mínimo";
+    case DistributionInput::Upper:
+      return "Precio máximo";
   }
   return {};
 }
@@ -49,6 +53,8 @@ std::string ProblemText(InputProblem::Kind kind) {
       return "escriba un número de meses no negativo";
     case InputProblem::Kind::OutsideLevels:
       return "escriba un número entre " + TextOfNumber(kLowestLevel) + " y " + TextOfNumber(kHighestLevel);
+    case InputProblem::Kind::BelowLower:
+      return "escriba un número no menor que el precio mínimo";
     case InputProblem::Kind::ResultBeyondRange:
       break;
   }
