@@ -43,15 +43,28 @@ std::optional<Shortcut> ParseShortcut(std::string_view text) {
   return std::nullopt;
 }
 
-std::string ResultsText(FieldAccess& fields, std::string_view lineEnd) {
-  std::string text;
+std::vector<Figure> ResultRows(FieldAccess& fields) {
+  std::vector<Figure> rows;
+  rows.reserve(kFieldBindings.size());
   for (const FieldBinding& binding : kFieldBindings) {
-    text += AccessibleNameOf(binding);
+    rows.push_back({std::string(AccessibleNameOf(binding)), fields.GetFieldText(binding.field)});
+  }
+  return rows;
+}
+
+std::string TabSeparatedText(std::span<const Figure> rows, std::string_view lineEnd) {
+  std::string text;
+  for (const Figure& row : rows) {
+    text += row.label;
     text += '\t';
-    text += fields.GetFieldText(binding.field);
+    text += row.text;
     text += lineEnd;
   }
   return text;
+}
+
+std::string ResultsText(FieldAccess& fields, std::string_view lineEnd) {
+  return TabSeparatedText(ResultRows(fields), lineEnd);
 }
 
 std::string AboutText() {

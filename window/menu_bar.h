@@ -9,7 +9,9 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "figures.h"
 #include "simulator_actions.h"
 
 namespace cotalia {
@@ -74,10 +76,18 @@ struct Shortcut {
 // one.
 std::optional<Shortcut> ParseShortcut(std::string_view text);
 
-// What "Copiar resultados" puts on the clipboard: one line per field in the
-// order of the form, each the label that names the field, a tab and the
-// field's text exactly as its box holds it; every line ends with lineEnd
-// ("\r\n" on Windows, "\n" elsewhere).
+// What "Copiar resultados" copies: a row per field in the order of the form,
+// each the label that names the field and the field's text exactly as its
+// box holds it.
+std::vector<Figure> ResultRows(FieldAccess& fields);
+
+// Rows as a spreadsheet pastes them in two columns: a line per row, the
+// label, a tab and the text, every line ended by lineEnd ("\r\n" on Windows,
+// "\n" elsewhere).
+std::string TabSeparatedText(std::span<const Figure> rows, std::string_view lineEnd);
+
+// What "Copiar resultados" puts on the clipboard as plain text: its rows,
+// tab-separated.
 std::string ResultsText(FieldAccess& fields, std::string_view lineEnd);
 
 inline constexpr std::string_view kVersion = "1.00";
