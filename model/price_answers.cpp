@@ -153,11 +153,8 @@ int SideOfCertain(double price, double mean) {
   return logPrice < mean ? -1 : logPrice > mean ? 1 : 0;
 }
 
-// The probability below the end for a certain price: 0, 1/2 at it, 1.
-double CertainBelow(std::optional<double> end, double mean) {
-  if (!end) return 1;
-  return 0.5 + 0.5 * SideOfCertain(*end, mean);
-}
+// The probability below a price for a certain price: 0, 1/2 at it, 1.
+double CertainBelow(double price, double mean) { return 0.5 + 0.5 * SideOfCertain(price, mean); }
 
 }  // namespace
 
@@ -180,7 +177,10 @@ double BetweenProbability(const PriceDistribution& d, std::optional<double> lowe
   if (lower && *lower == kInfinity) return 0;
   if (lower && upper && *lower >= *upper) return 0;
   const LogPrice& logPrice = d.horizon.logPrice;
-  if (logPrice.deviation == 0) return CertainBelow(upper, logPrice.mean) - CertainBelow(lower, logPrice.mean);
+  if (logPrice.deviation == 0) {
+    return (upper ? CertainBelow(*upper, logPrice.mean) : 1) -
+           (lower ? CertainBelow(*lower, logPrice.mean) : 0);
+  }
 
   const DoubleDouble low = lower ? Standardized(*lower, logPrice) : DoubleDouble{-kInfinity, 0};
   const DoubleDouble high = upper ? Standardized(*upper, logPrice) : DoubleDouble{kInfinity, 0};
