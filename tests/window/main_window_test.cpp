@@ -30,6 +30,7 @@
 
 #include "distribution_window.h"
 #include "estimation_window.h"
+#include "number_text.h"
 #include "window_description.h"
 #include "window_scenarios.h"
 
@@ -99,6 +100,10 @@ class MainWindowTest : public QObject {
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_D, Qt::ControlModifier);
     auto* distribution = window_->findChild<cotalia::DistributionWindow*>(QStringLiteral("distribution"));
     if (distribution == nullptr || !distribution->isVisible()) qFatal("Ctrl+D opened no distribution window");
+    // Its menu's shortcuts are the active window's: the offscreen platform
+    // leaves the form active.
+    QApplication::setActiveWindow(distribution);
+    if (!QTest::qWaitForWindowActive(distribution)) qFatal("the distribution window is not active");
     return distribution;
   }
 
@@ -205,6 +210,15 @@ class MainWindowTest : public QObject {
                                                                "Variacion esperada\t22.3263055970384\n"
                                                                "Media Dn\t4.68517018598809\n"
                                                                "Volatilidad Dn\t0.2\n"));
+    // Beside it, the same cells as a table whose numbers keep their value
+    // for a spreadsheet in any language.
+    const QString html = QApplication::clipboard()->mimeData()->html();
+    for (const QString& value : {"100", "73.1981528228311", "160.319738372657", "110.517091807565",
+                                 "22.3263055970384", "4.68517018598809", "0.2"}) {
+      QVERIFY2(html.contains(QStringLiteral("sdval=\"%1\"").arg(value)), qPrintable(value));
+      QVERIFY2(html.contains(QStringLiteral("x:num=\"%1\"").arg(value)), qPrintable(value));
+    }
+    QVERIFY(html.contains(QStringLiteral(">Precio Minimo<")));
     QStringList after;
     for (int i = 1; i <= 10; ++i) after << textOf(QStringLiteral("Text%1").arg(i));
     QCOMPARE(after, before);
@@ -298,13 +312,17 @@ class MainWindowTest : public QObject {
   void distributionWindowPlaysItsScenario() {
     cotalia::DistributionWindow* distribution = openDistribution();
     QCOMPARE(distribution->windowTitle(), QStringLiteral("Distribución del precio"));
+    const int barHeight = distribution->findChild<QMenuBar*>()->height();
     QCOMPARE(distribution->size(),
-             QSize(cotalia::kDistributionWindow.width, cotalia::kDistributionWindow.height));
+             QSize(cotalia::kDistributionWindow.width, cotalia::kDistributionWindow.height + barHeight));
     for (const cotalia::WindowControl& row : cotalia::kDistributionControls) {
       QWidget* widget = distribution->findChild<QWidget*>(QStringOf(row.name));
       QVERIFY2(widget != nullptr, row.name.data());
-      const cotalia::Rectangle place =
-          cotalia::RectangleOf(row.place, distribution->width(), distribution->height());
+      // Placed in the client area below the menu bar.
+      const QWidget* body = widget->parentWidget();
+      QCOMPARE(body->geometry(),
+               QRect(0, barHeight, distribution->width(), distribution->height() - barHeight));
+      const cotalia::Rectangle place = cotalia::RectangleOf(row.place, body->width(), body->height());
       QCOMPARE(widget->geometry(), QRect(place.left, place.top, place.width, place.height));
       if (!row.accessibleName.empty()) QCOMPARE(AnnouncedNameOf(widget), QStringOf(row.accessibleName));
     }
@@ -316,7 +334,18 @@ class MainWindowTest : public QObject {
       if (stop->focusPolicy() & Qt::TabFocus) stops << stop->objectName();
       stop = stop->nextInFocusChain();
     } while (stop != distribution->findChild<QLineEdit*>(QStringLiteral("level")) && stops.size() < 20);
-    QCOMPARE(stops.mid(0, 5), (QStringList{"level", "target", "priceAxis0", "priceAxis1", "figures"}));
+    // Every box, choice button, chart and text in the table's order.
+    QStringList inOrder;
+    for (const cotalia::WindowControl& row : cotalia::kDistributionControls) {
+      if (row.role == cotalia::ControlRole::Choice) {
+        for (std::size_t i = 0; i < row.choices.size(); ++i)
+          inOrder << QStringOf(row.name) + QString::number(i);
+      } else if (row.role != cotalia::ControlRole::Label && row.role != cotalia::ControlRole::Note) {
+        inOrder << QStringOf(row.name);
+      }
+    }
+    QCOMPARE(stops.mid(0, inOrder.size()), inOrder);
+    QVERIFY(inOrder.size() >= 6);
     auto* figures = distribution->findChild<QPlainTextEdit*>(QStringLiteral("figures"));
     auto* chart = distribution->findChild<QWidget*>(QStringLiteral("chart"));
     for (const scenarios::DistributionStep& step : scenarios::kDistributionSteps) {
@@ -341,6 +370,121 @@ class MainWindowTest : public QObject {
     QCOMPARE(window_->findChildren<QWidget*>(QStringLiteral("distribution")).size(), 1);
     QTest::keyClick(distribution->findChild<QLineEdit*>(QStringLiteral("target")), Qt::Key_Escape);
     QVERIFY(!distribution->isVisible());
+  }
+
+  // The distribution window's menu: its figures as text and as a table, and
+  // its chart as an image and as SVG; the window and the form unchanged.
+  void distributionMenuCopiesFiguresAndChart() {
+    cotalia::DistributionWindow* distribution = openDistribution();
+    distribution->findChild<QLineEdit*>(QStringLiteral("target"))->setText(QStringLiteral("130"));
+    auto* chart = distribution->findChild<cotalia::ChartWidget*>(QStringLiteral("chart"));
+    const QString figures =
+        distribution->findChild<QPlainTextEdit*>(QStringLiteral("figures"))->toPlainText();
+    QApplication::clipboard()->clear();
+    chart->setFocus();
+    QTest::keyClick(chart, Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
+    const QMimeData* copied = QApplication::clipboard()->mimeData();
+    QCOMPARE(copied->text(), figures);
+    QVERIFY(copied->html().contains(QStringLiteral("sdval=\"%1\"")
+                                        .arg(QStringOf(cotalia::TextOfNumber(
+                                            std::get<cotalia::DistributionChart>(distribution->view().chart)
+                                                .distribution.horizon.median)))));
+
+    QApplication::clipboard()->clear();
+    QTest::keyClick(chart, Qt::Key_G, Qt::ControlModifier | Qt::ShiftModifier);
+    copied = QApplication::clipboard()->mimeData();
+    QVERIFY(copied->hasImage());
+    QCOMPARE(qvariant_cast<QImage>(copied->imageData()).size(), chart->size());
+    const QByteArray svg = copied->data(QStringLiteral("image/svg+xml"));
+    QVERIFY(svg.startsWith("<?xml"));
+    QVERIFY(svg.contains("<text"));
+    QCOMPARE(distribution->findChild<QPlainTextEdit*>(QStringLiteral("figures"))->toPlainText(), figures);
+    for (int i = 5; i <= 10; ++i) QCOMPARE(textOf(QStringLiteral("Text%1").arg(i)), QStringLiteral(" "));
+  }
+
+  // "Guardar gráfico como…" saves the file the user names in the kind chosen,
+  // and only that file; a file that cannot be written is a message, and the
+  // window stays as it was.
+  void guardarGraficoSavesTheChosenFile_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("filter");
+    QTest::addColumn<int>("scale");  // 0 for SVG
+    QTest::newRow("PNG") << QStringLiteral("gráfico.png") << 0 << 1;
+    QTest::newRow("PNG at twice") << QStringLiteral("doble.png") << 1 << 2;
+    QTest::newRow("SVG") << QStringLiteral("図表 график.svg") << 2 << 0;
+    QTest::newRow("SVG by its name under the PNG filter") << QStringLiteral("por nombre.svg") << 0 << 0;
+    QTest::newRow("no extension: the filter's") << QStringLiteral("sin extensión") << 1 << 2;
+  }
+
+  void guardarGraficoSavesTheChosenFile() {
+    QFETCH(QString, name);
+    QFETCH(int, filter);
+    QFETCH(int, scale);
+    QTemporaryDir folder;
+    cotalia::DistributionWindow* distribution = openDistribution();
+    auto* chart = distribution->findChild<cotalia::ChartWidget*>(QStringLiteral("chart"));
+    chart->setFocus();
+    QTest::keyClick(chart, Qt::Key_S, Qt::ControlModifier);
+    auto* dialog = distribution->findChild<QFileDialog*>(QStringLiteral("saveChart"));
+    QVERIFY(dialog != nullptr);
+    QVERIFY(dialog->testOption(QFileDialog::DontConfirmOverwrite) == false);
+    dialog->setDirectory(folder.path());
+    dialog->selectNameFilter(dialog->nameFilters().at(filter));
+    dialog->selectFile(name);
+    static_cast<QDialog*>(dialog)->accept();  // as the Save button does
+    const QStringList saved = QDir(folder.path()).entryList(QDir::Files);
+    QCOMPARE(saved.size(), 1);
+    QFile file(folder.filePath(saved.front()));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    if (scale == 0) {
+      QVERIFY(saved.front().endsWith(QStringLiteral(".svg")));
+      QVERIFY(bytes.startsWith("<?xml"));
+      QVERIFY(bytes.contains("Gráfico de la distribución"));
+    } else {
+      QVERIFY(saved.front().endsWith(QStringLiteral(".png")));
+      const QImage image = QImage::fromData(bytes, "PNG");
+      QCOMPARE(image.size(), chart->size() * scale);
+    }
+  }
+
+  void guardarGraficoReportsAFileThatCannotBeWritten() {
+    QTemporaryDir folder;
+    QFile blocker(folder.filePath(QStringLiteral("un archivo")));
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    cotalia::DistributionWindow* distribution = openDistribution();
+    auto* chart = distribution->findChild<cotalia::ChartWidget*>(QStringLiteral("chart"));
+    const QString figures =
+        distribution->findChild<QPlainTextEdit*>(QStringLiteral("figures"))->toPlainText();
+    chart->setFocus();
+    QTest::keyClick(chart, Qt::Key_S, Qt::ControlModifier);
+    auto* dialog = distribution->findChild<QFileDialog*>(QStringLiteral("saveChart"));
+    QVERIFY(dialog != nullptr);
+    // A folder that is a file: what the dialog gives when the disk changed
+    // under it.
+    emit dialog->fileSelected(folder.filePath(QStringLiteral("un archivo/gráfico.png")));
+    auto* problem = distribution->findChild<QMessageBox*>(QStringLiteral("saveProblem"));
+    QVERIFY(problem != nullptr);
+    QVERIFY(problem->isVisible());
+    QCOMPARE(problem->windowTitle(), QStringLiteral("Guardar gráfico como"));
+    QVERIFY(problem->text().contains(QStringLiteral("gráfico.png")));
+    problem->accept();
+    QVERIFY(distribution->isVisible());
+    QCOMPARE(distribution->findChild<QPlainTextEdit*>(QStringLiteral("figures"))->toPlainText(), figures);
+    QCOMPARE(QDir(folder.path()).entryList(QDir::Files), QStringList{QStringLiteral("un archivo")});
+  }
+
+  // A cancelled dialog writes nothing and says nothing.
+  void guardarGraficoCancelledDoesNothing() {
+    cotalia::DistributionWindow* distribution = openDistribution();
+    QTest::keyClick(distribution->findChild<QLineEdit*>(QStringLiteral("level")), Qt::Key_S,
+                    Qt::ControlModifier);
+    QPointer<QFileDialog> dialog = distribution->findChild<QFileDialog*>(QStringLiteral("saveChart"));
+    QVERIFY(dialog != nullptr);
+    dialog->reject();
+    QTRY_VERIFY(dialog.isNull());
+    QVERIFY(distribution->findChild<QMessageBox*>(QStringLiteral("saveProblem")) == nullptr);
   }
 
   // What the chart paints is what the drawing says: the band's and the

@@ -95,7 +95,9 @@ QWidget* CreateControl(const WindowControl& control, QWidget* parent) {
 
 }  // namespace
 
-ChartWidget::ChartWidget(QWidget* parent) : QWidget(parent) {}
+// A chart takes the focus, so that the window's chart commands can tell which
+// chart they are for.
+ChartWidget::ChartWidget(QWidget* parent) : QWidget(parent) { setFocusPolicy(Qt::StrongFocus); }
 
 void ChartWidget::setDrawer(ChartDrawer drawer, const std::string& description) {
   drawer_ = std::move(drawer);
@@ -104,18 +106,26 @@ void ChartWidget::setDrawer(ChartDrawer drawer, const std::string& description) 
 }
 
 ChartDrawing ChartWidget::drawing() const {
-  if (!drawer_) return {};
   const QFontMetricsF metrics(font());
-  return drawer_({width() * 1.0, height() * 1.0, metrics.height()},
+  return drawing({width() * 1.0, height() * 1.0, metrics.height()},
                  [&metrics](std::string_view text) { return metrics.horizontalAdvance(QStringOf(text)); });
+}
+
+ChartDrawing ChartWidget::drawing(const ChartArea& area, const TextWidth& textWidth) const {
+  if (!drawer_) return {};
+  return drawer_(area, textWidth);
 }
 
 void ChartWidget::paintEvent(QPaintEvent*) {
   QPainter painter(this);
+  PaintChart(painter, *this);
+}
+
+void PaintChart(QPainter& painter, const ChartWidget& chart) {
   painter.setRenderHint(QPainter::Antialiasing);
-  painter.fillRect(rect(), palette().base());
-  const ChartDrawing chart = drawing();
-  for (const Shape& shape : chart.shapes) {
+  painter.fillRect(chart.rect(), chart.palette().base());
+  const ChartDrawing drawing = chart.drawing();
+  for (const Shape& shape : drawing.shapes) {
     QPolygonF points;
     for (const Point& point : shape.points) points << QPointF(point.x, point.y);
     const QColor colour = QColorOf(shape.ink);
@@ -137,8 +147,9 @@ void ChartWidget::paintEvent(QPaintEvent*) {
         break;
     }
   }
-  const double line = QFontMetricsF(font()).height();
-  for (const Label& label : chart.labels) {
+  painter.setFont(chart.font());
+  const double line = QFontMetricsF(chart.font()).height();
+  for (const Label& label : drawing.labels) {
     painter.setPen(QColorOf(label.ink));
     painter.drawText(QRectF(label.topLeft.x, label.topLeft.y, label.width + 1, line),
                      Qt::AlignLeft | Qt::AlignTop, QStringOf(label.text));

@@ -18,6 +18,7 @@
 #include "window_controls.h"
 
 class QMenuBar;
+class QPainter;
 class QRadioButton;
 
 namespace cotalia {
@@ -31,6 +32,8 @@ class ChartWidget : public QWidget {
   void setDrawer(ChartDrawer drawer, const std::string& description);
   // What paintEvent draws at the widget's size and in its font.
   ChartDrawing drawing() const;
+  // The same chart for another area and measure of text: to save or copy.
+  ChartDrawing drawing(const ChartArea& area, const TextWidth& textWidth) const;
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -38,6 +41,10 @@ class ChartWidget : public QWidget {
  private:
   ChartDrawer drawer_;
 };
+
+// Paints the chart's drawing as the widget shows it, on any device: the
+// widget itself, or an image to save or copy.
+void PaintChart(QPainter& painter, const ChartWidget& chart);
 
 // The widgets of a window's table, in its order.
 class DescribedControls {

@@ -3,18 +3,25 @@
 
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QRadioButton>
 
+#include "exports.h"
 #include "qt_text.h"
 
 namespace cotalia {
 
 DistributionWindow::DistributionWindow(FormTexts formTexts, QWidget* owner)
-    : QWidget(owner, Qt::Window), formTexts_(std::move(formTexts)), controls_(kDistributionControls, this) {
+    : QWidget(owner, Qt::Window),
+      formTexts_(std::move(formTexts)),
+      menuBar_(new QMenuBar(this)),
+      body_(new QWidget(this)),
+      controls_(kDistributionControls, body_) {
   setObjectName(QStringLiteral("distribution"));
   setWindowTitle(QStringOf(kDistributionWindow.title));
-  resize(kDistributionWindow.width, kDistributionWindow.height);
+  FillMenuBar(menuBar_, kDistributionMenuItems, [this](MenuCommand command) { menuCommand(command); });
+  resize(kDistributionWindow.width, kDistributionWindow.height + menuBar_->sizeHint().height());
 
   connect(controls_.as<QLineEdit>(DistributionControl::Level), &QLineEdit::textChanged, this,
           &DistributionWindow::refresh);
@@ -39,8 +46,28 @@ void DistributionWindow::keyPressEvent(QKeyEvent* event) {
 }
 
 void DistributionWindow::resizeEvent(QResizeEvent* event) {
-  controls_.place(width(), height());
+  const int barHeight = menuBar_->sizeHint().height();
+  menuBar_->setGeometry(0, 0, width(), barHeight);
+  body_->setGeometry(0, barHeight, width(), height() - barHeight);
+  controls_.place(body_->width(), body_->height());
   QWidget::resizeEvent(event);
+}
+
+void DistributionWindow::menuCommand(MenuCommand command) {
+  const auto& chart = *controls_.as<ChartWidget>(DistributionControl::Chart);
+  switch (command) {
+    case MenuCommand::CopyFigures:
+      CopyFigures(view_.figures);
+      break;
+    case MenuCommand::CopyChart:
+      CopyChart(chart);
+      break;
+    case MenuCommand::SaveChart:
+      SaveChartAs(this, chart);
+      break;
+    default:
+      break;
+  }
 }
 
 void DistributionWindow::refresh() {

@@ -3,7 +3,7 @@
 // (distribution_description.h): a widget for each row of the table, placed
 // where the row says, and the chart painted from the shared drawing. It
 // reads the form's four texts through the function it is given and never
-// writes them.
+// writes them. Its menu copies the figures, and copies or saves the chart.
 #pragma once
 
 #include <QWidget>
@@ -16,6 +16,7 @@
 #include "distribution_view.h"
 
 class QKeyEvent;
+class QMenuBar;
 class QResizeEvent;
 
 namespace cotalia {
@@ -30,13 +31,18 @@ class DistributionWindow : public QWidget {
 
   // Reads the form's texts and the window's own inputs again and redraws.
   void refresh();
+  const DistributionView& view() const { return view_; }
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
 
  private:
+  void menuCommand(MenuCommand command);
+
   FormTexts formTexts_;
+  QMenuBar* menuBar_ = nullptr;
+  QWidget* body_ = nullptr;  // the client area below the menu bar
   DescribedControls controls_;
   DistributionView view_;
 };

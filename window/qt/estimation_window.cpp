@@ -2,7 +2,6 @@
 #include "estimation_window.h"
 
 #include <QApplication>
-#include <QClipboard>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QKeyEvent>
@@ -18,6 +17,7 @@
 #include <QUrl>
 #include <filesystem>
 
+#include "exports.h"
 #include "qt_text.h"
 
 namespace cotalia {
@@ -154,8 +154,22 @@ void EstimationWindow::refresh() {
 }
 
 void EstimationWindow::menuCommand(MenuCommand command) {
-  if (command == MenuCommand::CopyFigures) {
-    QApplication::clipboard()->setText(QStringOf(FiguresText(view_.figures, "\n")));
+  // The chart that has the focus, else the first: the history.
+  const auto* returns = controls_.as<ChartWidget>(EstimationControl::ReturnsChart);
+  const ChartWidget& chart =
+      returns->hasFocus() ? *returns : *controls_.as<ChartWidget>(EstimationControl::HistoryChart);
+  switch (command) {
+    case MenuCommand::CopyFigures:
+      CopyFigures(view_.figures);
+      break;
+    case MenuCommand::CopyChart:
+      CopyChart(chart);
+      break;
+    case MenuCommand::SaveChart:
+      SaveChartAs(this, chart);
+      break;
+    default:
+      break;
   }
 }
 

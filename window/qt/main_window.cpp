@@ -24,6 +24,7 @@
 #include "described_window.h"
 #include "distribution_window.h"
 #include "estimation_window.h"
+#include "exports.h"
 #include "qt_text.h"
 #include "window_description.h"
 
@@ -160,7 +161,7 @@ void MainWindow::menuCommand(MenuCommand command) {
       close();
       break;
     case MenuCommand::CopyResults:
-      QApplication::clipboard()->setText(QStringOf(ResultsText(*this, "\n")));
+      PutOnClipboard(ResultsText(*this, "\n"), ResultRows(*this));
       break;
     case MenuCommand::About:
       showAbout();

@@ -1,0 +1,60 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Saving a chart to a file the user chose: the kinds of file the save
+// dialogs offer, and the writing of the bytes, which gives a message to show
+// rather than an error. Nothing here asks whether to replace a file that
+// exists: the toolkits' save dialogs ask that before they return its name,
+// and once the user has said yes the file is replaced as it is.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace cotalia {
+
+enum class ChartFileFormat : std::uint8_t { Png, Svg };
+
+struct ChartFileKind {
+  std::string_view caption;    // the dialog's filter, pattern included
+  std::string_view extension;  // without the point
+  ChartFileFormat format;
+  int scale;  // a PNG's pixels to a pixel of the window at 96 dpi; an SVG's is 1
+};
+
+// In the order the dialogs list them; the first is the one chosen at first.
+inline constexpr std::array<ChartFileKind, 3> kChartFileKinds{{
+    {"Imagen PNG (*.png)", "png", ChartFileFormat::Png, 1},
+    {"Imagen PNG al doble de tamaño (*.png)", "png", ChartFileFormat::Png, 2},
+    {"Dibujo SVG (*.svg)", "svg", ChartFileFormat::Svg, 1},
+}};
+
+// The title of the save dialog and of the message that a save failed.
+inline constexpr std::string_view kSaveChartTitle = "Guardar gráfico como";
+
+// The kind of file saved under that name with that filter chosen in the
+// dialog: the name's extension decides where it names one of the kinds (a
+// user who types "gráfico.svg" under the PNG filter wants an SVG), the
+// filter where it names none or the filter's own (PNG at twice the size
+// stays so under a name ending in ".png").
+const ChartFileKind& ChartFileKindOf(std::string_view fileName, std::size_t chosenFilter);
+
+// A path from UTF-8 text, whatever the system's code page: std::filesystem
+// reads a plain std::string in Windows' ANSI code page, which loses any
+// letter outside it ("图表.svg").
+std::filesystem::path PathOfUtf8(std::string_view utf8);
+
+// Writes `bytes` to `path`, replacing what it held, and nothing else (no
+// temporary file beside it); flushes and closes it. Returns none once the
+// file holds them, or a message in Spanish that names the file as the user
+// wrote it and says why it could not be saved: no room on the disk, no
+// permission (a read-only disk too), a folder that does not exist, or
+// another cause. A file that could not be written whole is removed, since
+// half an image is worse than none (a device such as /dev/full is left
+// alone). Never throws.
+std::optional<std::string> SaveBytes(const std::filesystem::path& path, std::string_view bytes);
+
+}  // namespace cotalia

@@ -1,0 +1,108 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "exports.h"
+
+#include <QApplication>
+#include <QBuffer>
+#include <QClipboard>
+#include <QFileDialog>
+#include <QImage>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QPainter>
+#include <QPointer>
+#include <filesystem>
+
+#include "chart_svg.h"
+#include "clipboard_table.h"
+#include "described_window.h"
+#include "qt_text.h"
+
+namespace cotalia {
+
+namespace {
+
+constexpr char kSvgMimeType[] = "image/svg+xml";
+
+QByteArray PngOf(const QImage& image) {
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  if (!image.save(&buffer, "PNG")) return {};
+  return bytes;
+}
+
+}  // namespace
+
+void PutOnClipboard(const std::string& text, std::span<const Figure> rows) {
+  auto* data = new QMimeData;
+  data->setText(QStringOf(text));
+  data->setHtml(QStringOf(HtmlTableOf(rows)));
+  QApplication::clipboard()->setMimeData(data);
+}
+
+void CopyFigures(std::span<const Figure> figures) { PutOnClipboard(FiguresText(figures, "\n"), figures); }
+
+QImage ChartImage(const ChartWidget& chart, int scale) {
+  QImage image(chart.size() * scale, QImage::Format_ARGB32_Premultiplied);
+  image.setDevicePixelRatio(scale);
+  QPainter painter(&image);
+  PaintChart(painter, chart);
+  return image;
+}
+
+std::string ChartSvg(const ChartWidget& chart) {
+  const ChartArea area = SvgArea(chart.width(), chart.height());
+  return SvgOf(chart.drawing(area, SvgTextWidth(kSvgFontPixels)), area, chart.accessibleName().toStdString());
+}
+
+void CopyChart(const ChartWidget& chart) {
+  auto* data = new QMimeData;
+  data->setImageData(ChartImage(chart, 1));
+  const std::string svg = ChartSvg(chart);
+  data->setData(kSvgMimeType, QByteArray(svg.data(), static_cast<qsizetype>(svg.size())));
+  QApplication::clipboard()->setMimeData(data);
+}
+
+std::optional<std::string> SaveChart(const ChartWidget& chart, const QString& path,
+                                     const ChartFileKind& kind) {
+  std::string bytes;
+  if (kind.format == ChartFileFormat::Svg) {
+    bytes = ChartSvg(chart);
+  } else {
+    const QByteArray png = PngOf(ChartImage(chart, kind.scale));
+    bytes.assign(png.constData(), static_cast<std::size_t>(png.size()));
+  }
+  return SaveBytes(std::filesystem::path(path.toStdU16String()), bytes);
+}
+
+void SaveChartAs(QWidget* window, const ChartWidget& chart) {
+  auto* dialog = new QFileDialog(window, QStringOf(kSaveChartTitle));
+  dialog->setObjectName(QStringLiteral("saveChart"));
+  dialog->setAcceptMode(QFileDialog::AcceptSave);
+  dialog->setAttribute(Qt::WA_DeleteOnClose);
+  QStringList filters;
+  for (const ChartFileKind& kind : kChartFileKinds) filters << QStringOf(kind.caption);
+  dialog->setNameFilters(filters);
+  dialog->setDefaultSuffix(QStringOf(kChartFileKinds.front().extension));
+  QObject::connect(dialog, &QFileDialog::filterSelected, dialog, [dialog, filters](const QString& filter) {
+    dialog->setDefaultSuffix(QStringOf(kChartFileKinds[filters.indexOf(filter)].extension));
+  });
+  // The chart may close with its window while the dialog is open.
+  const QPointer<const ChartWidget> target(&chart);
+  QObject::connect(
+      dialog, &QFileDialog::fileSelected, window, [window, dialog, filters, target](const QString& path) {
+        if (target.isNull()) return;
+        const ChartFileKind& kind = ChartFileKindOf(
+            path.toStdString(), static_cast<std::size_t>(filters.indexOf(dialog->selectedNameFilter())));
+        if (const std::optional<std::string> problem = SaveChart(*target, path, kind)) {
+          auto* box = new QMessageBox(QMessageBox::Warning, QStringOf(kSaveChartTitle), QStringOf(*problem),
+                                      QMessageBox::Ok, window);
+          box->setObjectName(QStringLiteral("saveProblem"));
+          box->setAttribute(Qt::WA_DeleteOnClose);
+          box->open();
+        }
+      });
+  dialog->open();
+}
+
+}  // namespace cotalia

@@ -1,0 +1,44 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// What leaves a window for other programs: figures copied as text and,
+// beside it, as a table whose numbers spreadsheets read as numbers in any
+// language; a chart copied as an image (and as SVG), or saved as PNG or SVG
+// in a file the user names.
+#pragma once
+
+#include <QString>
+#include <optional>
+#include <span>
+#include <string>
+
+#include "chart_file.h"
+#include "figures.h"
+
+class QImage;
+class QWidget;
+
+namespace cotalia {
+
+class ChartWidget;
+
+// The plain text, and the HTML table beside it for the programs that take it.
+void PutOnClipboard(const std::string& text, std::span<const Figure> rows);
+void CopyFigures(std::span<const Figure> figures);
+
+// The chart as the widget shows it, `scale` times as many pixels each way.
+QImage ChartImage(const ChartWidget& chart, int scale);
+// The chart at the widget's size, drawn with the SVG's own measure of text,
+// so that it is the same on every platform.
+std::string ChartSvg(const ChartWidget& chart);
+
+void CopyChart(const ChartWidget& chart);
+
+// Asks for a file in the toolkit's save dialog, which asks before replacing
+// one, then saves the chart there. The dialog does not block the program;
+// a failure shows a message and leaves the window as it was.
+void SaveChartAs(QWidget* window, const ChartWidget& chart);
+// The save itself, once the file and its kind are chosen: none, or the
+// message that says why the file could not be written.
+std::optional<std::string> SaveChart(const ChartWidget& chart, const QString& path,
+                                     const ChartFileKind& kind);
+
+}  // namespace cotalia
