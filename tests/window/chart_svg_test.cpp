@@ -59,16 +59,6 @@ TEST(SvgTextWidth, HelveticaAdvancesForEachCodePoint) {
   }
 }
 
-TEST(SvgArea, LinesOfTheFontAtThePensOwnWidth) {
-  const ChartArea area = SvgArea(640, 400);
-  EXPECT_EQ(area.width, 640);
-  EXPECT_EQ(area.height, 400);
-  EXPECT_EQ(area.lineHeight, kSvgLinePixels);
-  EXPECT_EQ(area.scale, 1);
-  // A line holds the font with room to spare, as a window's does.
-  EXPECT_GT(kSvgLinePixels, 1.15 * kSvgFontPixels);
-}
-
 TEST(SvgNumber, TwoPlacesNoTrailingZerosNeverMinusZero) {
   const struct {
     double value;
