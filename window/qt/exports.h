@@ -13,6 +13,7 @@
 #include "chart_file.h"
 #include "figures.h"
 
+class QByteArray;
 class QImage;
 class QWidget;
 
@@ -26,6 +27,8 @@ void CopyFigures(std::span<const Figure> figures);
 
 // The chart as the widget shows it, `scale` times as many pixels each way.
 QImage ChartImage(const ChartWidget& chart, int scale);
+// An image as PNG bytes; none where it cannot be encoded.
+QByteArray PngOf(const QImage& image);
 // The chart at the widget's size, drawn with the SVG's own measure of text,
 // so that it is the same on every platform.
 std::string ChartSvg(const ChartWidget& chart);

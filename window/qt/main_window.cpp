@@ -184,7 +184,9 @@ void MainWindow::menuCommand(MenuCommand command) {
       estimation()->openText(QApplication::clipboard()->text());
       break;
     case MenuCommand::CopyFigures:
-      break;  // the estimation window's own
+    case MenuCommand::SaveChart:
+    case MenuCommand::CopyChart:
+      break;  // the chart windows' own
   }
 }
 
