@@ -124,9 +124,10 @@ inline constexpr std::array<DistributionStep, 5> kDistributionSteps{{
     {DistributionStep::Box::Target, "130",
      "z: 2.5758293035489\nPrecio Minimo: 64.7157320203497\nPrecio Maximo: 181.333168049895\n"
      "Mediana: 108.328706767496\nPrecio Esperado: 110.517091807565\nVariacion esperada: 22.3263055970384\n"
-     "Por encima de 130: 18.09 %\nPor debajo de 130: 81.91 %",
+     "Por encima de 130: 18.09 %\nPor debajo de 130: 81.91 %\nToca 130 antes del horizonte: 30.51 %",
      "Banda del 99 % de los precios a 12 meses: de 64.7157320203497 a 181.333168049895, con mediana "
-     "108.328706767496. Probabilidad de acabar por encima de 130: 18.09 %; por debajo: 81.91 %."},
+     "108.328706767496. Probabilidad de acabar por encima de 130: 18.09 %; por debajo: 81.91 %; de tocarlo "
+     "antes del horizonte: 30.51 %."},
 }};
 
 }  // namespace cotalia::scenarios
