@@ -144,6 +144,13 @@ double ExpAt(DoubleDouble x) {
   return exponential + exponential * x.lo;
 }
 
+// The log price's mean and its spread. The form takes a negative volatility
+// as typed, and its deviation with it; the price's distribution depends on
+// the deviation's square alone (the band's ends only swap), so its size.
+LogPrice SpreadOf(const PriceDistribution& d) {
+  return {d.horizon.logPrice.mean, std::fabs(d.horizon.logPrice.deviation)};
+}
+
 bool IsNaN(std::optional<double> end) { return end && std::isnan(*end); }
 
 // Which side of the certain price e^mean a price lies on: ln x compared with
@@ -176,7 +183,7 @@ double BetweenProbability(const PriceDistribution& d, std::optional<double> lowe
   if (upper && !(*upper > 0)) return 0;
   if (lower && *lower == kInfinity) return 0;
   if (lower && upper && *lower >= *upper) return 0;
-  const LogPrice& logPrice = d.horizon.logPrice;
+  const LogPrice logPrice = SpreadOf(d);
   if (logPrice.deviation == 0) {
     return (upper ? CertainBelow(*upper, logPrice.mean) : 1) -
            (lower ? CertainBelow(*lower, logPrice.mean) : 0);
@@ -226,7 +233,7 @@ double TouchProbability(const PriceDistribution& d, double target) {
   if (!(target > 0) || target == kInfinity) return 0;  // a price never reaches 0 or infinity
   if (target == price) return 1;
   const bool above = target > price;
-  const LogPrice& logPrice = d.horizon.logPrice;
+  const LogPrice logPrice = SpreadOf(d);
   if (logPrice.deviation == 0) {
     // The straight line from ln S to the mean, both ends included.
     const int fromStart = SideOfCertain(target, CorrectlyRoundedLog(price));
@@ -258,7 +265,7 @@ double TouchProbability(const PriceDistribution& d, double target) {
 }
 
 std::array<Percentile, 9> PercentilesOf(const PriceDistribution& d) {
-  const LogPrice& logPrice = d.horizon.logPrice;
+  const LogPrice logPrice = SpreadOf(d);
   std::array<Percentile, 9> percentiles{};
   for (std::size_t i = 0; i < kPercents.size(); ++i) {
     const double percent = kPercents[i];
@@ -281,7 +288,7 @@ std::array<Percentile, 9> PercentilesOf(const PriceDistribution& d) {
 // phi(z)/(x s): phi within 2 1/2 units and (|z|) delta, the product and the
 // quotient 1/2 unit each: within 3 1/2 units and z's share.
 double DensityAt(const PriceDistribution& d, double price) {
-  const LogPrice& logPrice = d.horizon.logPrice;
+  const LogPrice logPrice = SpreadOf(d);
   if (!(price > 0) || price == kInfinity || logPrice.deviation == 0) return 0;
   const double density = Density(Standardized(price, logPrice));
   if (density == 0) return 0;
@@ -291,7 +298,7 @@ double DensityAt(const PriceDistribution& d, double price) {
 // e^(mean - s^2) with s^2 exact by Dekker's product and the exponent a
 // double-double within 2^-104 (|mean| + s^2): within 1 unit and that share.
 double ModeOf(const PriceDistribution& d) {
-  const LogPrice& logPrice = d.horizon.logPrice;
+  const LogPrice logPrice = SpreadOf(d);
   const DoubleDouble variance = TwoProduct(logPrice.deviation, logPrice.deviation);
   if (!std::isfinite(variance.hi)) return 0;
   return ExpAt(Sum({logPrice.mean, 0}, Negated(variance)));

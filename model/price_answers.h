@@ -38,8 +38,10 @@ double TouchProbability(const PriceDistribution& distribution, double target);
 // The price below which the price at the horizon ends with the probability
 // `percent`, e^(mean + deviation Phi^-1(percent/100)), computed as the band's
 // ends are: the 50 % row is the median and the others the ends of the band
-// at the level between them (5 and 95 % the band at 90 %), bit for bit. A
-// row beyond the largest double is +infinity, one below the smallest 0.
+// at the level between them (5 and 95 % the band at 90 %), bit for bit (with
+// a negative volatility, whose band has its ends swapped, the rows ascend
+// still). A row beyond the largest double is +infinity, one below the
+// smallest 0.
 struct Percentile {
   double percent;
   double price;

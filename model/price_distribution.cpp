@@ -2,6 +2,7 @@
 #include "price_distribution.h"
 
 #include <array>
+#include <cmath>
 #include <limits>
 
 #include "elementary_functions.h"
@@ -154,8 +155,10 @@ TargetProbabilities ProbabilitiesOf(const PriceDistribution& d, double target) {
     if (logPrice.mean < logTarget) return {0, 1};
     return {0.5, 0.5};
   }
-  return {NormalCdf((logPrice.mean - logTarget) / logPrice.deviation),
-          NormalCdf((logTarget - logPrice.mean) / logPrice.deviation)};
+  // A negative volatility, taken as typed, spreads the price as its size
+  // does: only the band's ends swap.
+  const double spread = std::fabs(logPrice.deviation);
+  return {NormalCdf((logPrice.mean - logTarget) / spread), NormalCdf((logTarget - logPrice.mean) / spread)};
 }
 
 }  // namespace cotalia

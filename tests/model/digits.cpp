@@ -1,11 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Prints a digest of the model's results on fixed inputs: the exponential,
 // the logarithm, the writer and the readers, the six calculations, the
-// normal distribution function and its inverse, and the estimate from price
-// histories with the chi-square quantile. The inputs come from the bits
-// of a fixed std::mt19937_64 sequence, which is the same on every platform,
-// so two platforms that print the same digests give the same result, bit for
-// bit, on every one of these inputs.
+// normal distribution function and its inverse, the estimate from price
+// histories with the chi-square quantile, and the distribution window's
+// answers (touch and range probabilities, percentiles, density and mode).
+// The inputs come from the bits of a fixed std::mt19937_64 sequence, which
+// is the same on every platform, so two platforms that print the same
+// digests give the same result, bit for bit, on every one of these inputs.
 //
 // Usage: cotalia_digits [EXPECTED]. With a file of the digests as they were
 // recorded, it also fails where any differs: a change that moves a last
@@ -18,12 +19,15 @@
 #include <iterator>
 #include <random>
 #include <string>
+#include <variant>
 #include <vector>
 
 #include "elementary_functions.h"
 #include "estimation.h"
 #include "normal_distribution.h"
 #include "numeric_runtime.h"
+#include "price_answers.h"
+#include "price_distribution.h"
 #include "simulator_actions.h"
 
 namespace {
@@ -140,15 +144,43 @@ int main(int argc, char** argv) {
     estimation.Add(cotalia::ChiSquareQuantile(p, k));
   }
 
+  // Distributions from the form's texts, some without spread; targets and
+  // ranges' ends from 40 deviations below the median to 40 above.
+  Digest answers;
+  for (int i = 0; i < kSamples / 200; ++i) {
+    const std::string price = cotalia::TextOfNumber(Between(random, 0.01, 5000));
+    const std::string rate = cotalia::TextOfNumber(Between(random, -40, 80));
+    // A negative volatility is taken as typed: every seventh.
+    const double volatility = i % 20 == 0 ? 0 : Between(random, 0.001, 150) * (i % 7 == 0 ? -1 : 1);
+    const std::string months = cotalia::TextOfNumber(i % 50 == 0 ? 0 : Between(random, 0.1, 360));
+    const std::string volatilityText = cotalia::TextOfNumber(volatility);
+    const auto result = cotalia::DistributionOf({{price, rate, volatilityText, months}, "95", ""});
+    const auto* d = std::get_if<cotalia::PriceDistribution>(&result);
+    if (d == nullptr) continue;
+    const cotalia::LogPrice& logPrice = d->horizon.logPrice;
+    const auto priceAt = [&](double deviations) {
+      return cotalia::CorrectlyRoundedExp(logPrice.mean + deviations * (logPrice.deviation + 0.01));
+    };
+    for (int j = 0; j < 4; ++j) answers.Add(cotalia::TouchProbability(*d, priceAt(Between(random, -40, 40))));
+    for (int j = 0; j < 3; ++j) {
+      const double a = Between(random, -40, 40);
+      const double b = Between(random, -40, 40);
+      answers.Add(cotalia::BetweenProbability(*d, priceAt(a < b ? a : b), priceAt(a < b ? b : a)));
+    }
+    for (const cotalia::Percentile& row : cotalia::PercentilesOf(*d)) answers.Add(row.price);
+    for (int j = 0; j < 4; ++j) answers.Add(cotalia::DensityAt(*d, priceAt(Between(random, -40, 40))));
+    answers.Add(cotalia::ModeOf(*d));
+  }
+
   char digests[256];
   std::snprintf(
       digests, sizeof digests,
       "exponential %016llx\nlogarithm %016llx\ntexts %016llx\nactions %016llx\nnormal %016llx\n"
-      "estimation %016llx\n",
+      "estimation %016llx\nanswers %016llx\n",
       static_cast<unsigned long long>(exponential.value()),
       static_cast<unsigned long long>(logarithm.value()), static_cast<unsigned long long>(texts.value()),
       static_cast<unsigned long long>(actions.value()), static_cast<unsigned long long>(normal.value()),
-      static_cast<unsigned long long>(estimation.value()));
+      static_cast<unsigned long long>(estimation.value()), static_cast<unsigned long long>(answers.value()));
   std::fputs(digests, stdout);
   if (argc < 2) return 0;
   std::ifstream file(argv[1], std::ios::binary);

@@ -33,7 +33,6 @@ constexpr double kUnit = 0x1p-52;
 // Below the normal doubles a bound in units of the result means nothing:
 // some units of the smallest subnormal more.
 constexpr double kSubnormalFloor = 8 * std::numeric_limits<double>::denorm_min();
-constexpr double kInfinity = std::numeric_limits<double>::infinity();
 
 // An MPFR number that frees itself.
 class Big {

@@ -196,7 +196,8 @@ TEST(TouchProbability, IsAProbabilityFallingWithTheDistance) {
     if (d == nullptr) continue;
     double previousAbove = 1;
     double previousBelow = 1;
-    for (double factor = 1.01; factor < 1e6; factor *= 1.7) {
+    double factor = 1.01;
+    for (int step = 0; step < 26; ++step, factor *= 1.7) {  // up to a million
       const double above = TouchProbability(*d, d->inputs.price * factor);
       const double below = TouchProbability(*d, d->inputs.price / factor);
       ASSERT_TRUE(above >= 0 && above <= 1) << i << " " << factor;
@@ -368,6 +369,36 @@ TEST(DensityAt, IntegratesToOneAndPeaksAtTheMode) {
   EXPECT_EQ(DensityAt(still, still.horizon.median), 0);
   EXPECT_TRUE(SameBits(ModeOf(still), still.horizon.median));
   EXPECT_EQ(TextOfNumber(ModeOf(Worked())), "104.081077419239");  // e^(4.68517018598809 - 0.04)
+}
+
+// The form takes a negative volatility as typed, and its deviation is
+// negative: the price spreads as with its size, and only the band's ends
+// swap. Every answer is the same, bit for bit, and the percentiles ascend.
+TEST(Answers, OfANegativeVolatilityAreThoseOfItsSize) {
+  for (const char* volatility : {"20", "0.5", "140"}) {
+    const PriceDistribution positive = Expect(DistributionOf({{"100", "10", volatility, "12"}, "95", ""}));
+    const std::string negated = std::string("-") + volatility;
+    const PriceDistribution negative = Expect(DistributionOf({{"100", "10", negated, "12"}, "95", ""}));
+    ASSERT_EQ(negative.horizon.logPrice.deviation, -positive.horizon.logPrice.deviation);
+    for (const double price : {50.0, 99.0, 108.0, 130.0, 1e4}) {
+      EXPECT_TRUE(SameBits(TouchProbability(negative, price), TouchProbability(positive, price))) << price;
+      EXPECT_TRUE(SameBits(BetweenProbability(negative, price, std::nullopt),
+                           BetweenProbability(positive, price, std::nullopt)))
+          << price;
+      EXPECT_TRUE(SameBits(ProbabilitiesOf(negative, price).above, ProbabilitiesOf(positive, price).above))
+          << price;
+      EXPECT_TRUE(SameBits(DensityAt(negative, price), DensityAt(positive, price))) << price;
+    }
+    EXPECT_TRUE(SameBits(ModeOf(negative), ModeOf(positive)));
+    const std::array<Percentile, 9> rows = PercentilesOf(negative);
+    const std::array<Percentile, 9> positiveRows = PercentilesOf(positive);
+    for (std::size_t k = 0; k < rows.size(); ++k) EXPECT_TRUE(SameBits(rows[k].price, positiveRows[k].price));
+    // The band at 90 % of the negative volatility, its ends swapped.
+    const PriceDistribution at90 = Expect(DistributionOf({{"100", "10", negated, "12"}, "90", ""}));
+    EXPECT_TRUE(SameBits(rows[1].price, at90.horizon.upper));
+    EXPECT_TRUE(SameBits(rows[7].price, at90.horizon.lower));
+    EXPECT_LT(rows[1].price, rows[7].price);
+  }
 }
 
 // The range's boxes read as the target's: blank is none, a problem names its
