@@ -213,8 +213,8 @@ class MainWindowTest : public QObject {
     // Beside it, the same cells as a table whose numbers keep their value
     // for a spreadsheet in any language.
     const QString html = QApplication::clipboard()->mimeData()->html();
-    for (const QString& value : {"100", "73.1981528228311", "160.319738372657", "110.517091807565",
-                                 "22.3263055970384", "4.68517018598809", "0.2"}) {
+    for (const char* value : {"100", "73.1981528228311", "160.319738372657", "110.517091807565",
+                              "22.3263055970384", "4.68517018598809", "0.2"}) {
       QVERIFY2(html.contains(QStringLiteral("sdval=\"%1\"").arg(value)), qPrintable(value));
       QVERIFY2(html.contains(QStringLiteral("x:num=\"%1\"").arg(value)), qPrintable(value));
     }
@@ -384,7 +384,14 @@ class MainWindowTest : public QObject {
     chart->setFocus();
     QTest::keyClick(chart, Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
     const QMimeData* copied = QApplication::clipboard()->mimeData();
-    QCOMPARE(copied->text(), figures);
+    // The figures, then the percentiles, each named as one.
+    QStringList lines = figures.split('\n');
+    for (const QString& line :
+         distribution->findChild<QPlainTextEdit*>(QStringLiteral("percentiles"))->toPlainText().split('\n')) {
+      lines << QStringLiteral("Percentil ") + line;
+    }
+    QCOMPARE(lines.size(), 9 + 9);
+    QCOMPARE(copied->text(), lines.join('\n'));
     QVERIFY(copied->html().contains(QStringLiteral("sdval=\"%1\"")
                                         .arg(QStringOf(cotalia::TextOfNumber(
                                             std::get<cotalia::DistributionChart>(distribution->view().chart)
@@ -485,6 +492,242 @@ class MainWindowTest : public QObject {
     dialog->reject();
     QTRY_VERIFY(dialog.isNull());
     QVERIFY(distribution->findChild<QMessageBox*>(QStringLiteral("saveProblem")) == nullptr);
+  }
+
+  // The range's boxes give the figures their row; a bad one names its box
+  // there and leaves the chart drawn; the percentiles' box has its nine rows.
+  void distributionRangeAndPercentiles() {
+    cotalia::DistributionWindow* distribution = openDistribution();
+    auto* lower = distribution->findChild<QLineEdit*>(QStringLiteral("lower"));
+    auto* upper = distribution->findChild<QLineEdit*>(QStringLiteral("upper"));
+    auto* figures = distribution->findChild<QPlainTextEdit*>(QStringLiteral("figures"));
+    auto* chart = distribution->findChild<cotalia::ChartWidget*>(QStringLiteral("chart"));
+    const struct {
+      const char* lower;
+      const char* upper;
+      const char* lastLine;
+    } rows[] = {{"90", "130", "Entre 90 y 130: 64.21 %"},
+                {"90", "", "Por encima de 90: 82.30 %"},
+                {"", "130", "Por debajo de 130: 81.91 %"},
+                {"-5", "130", "Precio mínimo: escriba un número mayor que cero"},
+                {"130", "90", "Precio máximo: escriba un número no menor que el precio mínimo"},
+                {"", "", "Variacion esperada: 22.3263055970384"}};
+    for (const auto& row : rows) {
+      lower->setText(QString::fromUtf8(row.lower));
+      upper->setText(QString::fromUtf8(row.upper));
+      QCOMPARE(figures->toPlainText().split('\n').constLast(), QString::fromUtf8(row.lastLine));
+      QVERIFY2(!chart->drawing().shapes.empty(), row.lastLine);
+    }
+    const QStringList percentiles =
+        distribution->findChild<QPlainTextEdit*>(QStringLiteral("percentiles"))->toPlainText().split('\n');
+    QCOMPARE(percentiles.size(), 9);
+    QCOMPARE(percentiles.constFirst(), QStringLiteral("1 %: 68.0267228577013"));
+    QCOMPARE(percentiles.at(4), QStringLiteral("50 %: 108.328706767496"));
+    QCOMPARE(percentiles.constLast(), QStringLiteral("99 %: 172.507335602005"));
+  }
+
+  // The pointer over the chart and the arrow keys on it move the reading,
+  // which the line under the chart shows (and tells screen readers) and a
+  // thin line marks, as the view computes it: on the fan a month, at the
+  // horizon the figures' own numbers; on the density a price. The pointer
+  // leaving keeps it; another chart starts without one; Esc still closes.
+  void distributionReadoutFollowsPointerAndKeys() {
+    cotalia::DistributionWindow* distribution = openDistribution();
+    auto* chart = distribution->findChild<cotalia::ChartWidget*>(QStringLiteral("chart"));
+    // The pointer through the window system, as the platform moves it.
+    const auto point = [distribution, chart](QPoint at) {
+      QTest::mouseMove(distribution->windowHandle(), chart->mapTo(distribution, at));
+    };
+    auto* line = distribution->findChild<QLabel*>(QStringLiteral("readout"));
+    QCOMPARE(line->text(), QStringOf(cotalia::kReadoutHint));
+    const auto marker = [chart]() -> std::optional<double> {
+      for (const cotalia::Shape& shape : chart->drawing().shapes) {
+        if (shape.ink == cotalia::Ink::Axis && shape.points.size() == 2 &&
+            shape.points[0].x == shape.points[1].x)
+          return shape.points[0].x;
+      }
+      return std::nullopt;
+    };
+    QVERIFY(!marker());
+    const auto expected = [&](bool density, double at) {
+      return QStringOf(
+          cotalia::ReadoutOf(distribution->view(), {false, density, at}, chart->area(), chart->textWidth())
+              ->text);
+    };
+    const cotalia::PlotBox plot = chart->drawing().plot;
+    const int middle = qRound((plot.top + plot.bottom) / 2);
+    point(QPoint(qRound(plot.right), middle));
+    const QString horizon = QStringLiteral(
+        "Mes 12: banda 73.1981528228311 a 160.319738372657, mediana 108.328706767496, esperado "
+        "110.517091807565");
+    QCOMPARE(line->text(), horizon);
+    QCOMPARE(line->accessibleDescription(), horizon);
+    QCOMPARE(*marker(), plot.right);
+    // Half-way along the year: month 6, marked there.
+    point(QPoint(qRound((plot.left + plot.right) / 2), middle));
+    QCOMPARE(line->text(), expected(false, 6));
+    QVERIFY(line->text().startsWith(QStringLiteral("Mes 6: banda ")));
+    QVERIFY(std::abs(*marker() - (plot.left + plot.right) / 2) < 1);
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(chart, &leave);
+    QCOMPARE(line->text(), expected(false, 6));
+
+    // The chart is a Tab stop; the keys move a month at a time.
+    chart->setFocus();
+    QVERIFY(chart->hasFocus());
+    const struct {
+      Qt::Key key;
+      double month;
+    } keys[] = {{Qt::Key_Right, 7},  {Qt::Key_Right, 8}, {Qt::Key_Left, 7}, {Qt::Key_End, 12},
+                {Qt::Key_Right, 12}, {Qt::Key_Home, 0},  {Qt::Key_Left, 0}, {Qt::Key_Right, 1}};
+    for (const auto& k : keys) {
+      QTest::keyClick(chart, k.key);
+      QCOMPARE(line->text(), expected(false, k.month));
+    }
+    QTest::keyClick(chart, Qt::Key_End);
+    QCOMPARE(line->text(), horizon);
+    // Another level redraws the reading where it stands.
+    distribution->findChild<QLineEdit*>(QStringLiteral("level"))->setText(QStringLiteral("99"));
+    QVERIFY(line->text().startsWith(QStringLiteral("Mes 12: banda 64.7157320203497 a 181.333168049895")));
+
+    // The density: no reading until one is asked for, then prices.
+    QTest::mouseClick(distribution->findChild<QRadioButton*>(QStringLiteral("chartKind1")), Qt::LeftButton);
+    QCOMPARE(line->text(), QStringOf(cotalia::kReadoutHint));
+    QVERIFY(!marker());
+    chart->setFocus();
+    QTest::keyClick(chart, Qt::Key_Right);
+    QCOMPARE(line->text(),
+             QStringLiteral("Precio 108.328706767496: probabilidad de acabar por debajo 50.00 %"));
+    const cotalia::PlotBox densityPlot = chart->drawing().plot;
+    const int x = qRound(densityPlot.left + 0.3 * (densityPlot.right - densityPlot.left));
+    point(QPoint(x, middle));
+    const std::optional<cotalia::ChartReading> reading = cotalia::ReadoutAt(
+        distribution->view(), {false, true, std::nullopt}, chart->area(), chart->textWidth(), x);
+    QCOMPARE(line->text(), QStringOf(reading->text));
+    QVERIFY(std::abs(*marker() - x) <= 0.01 * (densityPlot.right - densityPlot.left));
+    QTest::keyClick(chart, Qt::Key_Home);
+    QCOMPARE(*marker(), densityPlot.left);
+
+    QTest::keyClick(chart, Qt::Key_Escape);
+    QVERIFY(!distribution->isVisible());
+  }
+
+  // The density as painted: the band's colour under the curve inside the
+  // band and not left of it; the target's red hatching under the curve
+  // beyond the target and not between the median and the target; the
+  // probability of ending beyond it written in red; the description tells
+  // the mode.
+  void distributionDensityPaintsItsDrawing() {
+    cotalia::DistributionWindow* distribution = openDistribution();
+    distribution->findChild<QLineEdit*>(QStringLiteral("target"))->setText(QStringLiteral("130"));
+    distribution->findChild<QLineEdit*>(QStringLiteral("lower"))->setText(QStringLiteral("90"));
+    distribution->findChild<QLineEdit*>(QStringLiteral("upper"))->setText(QStringLiteral("130"));
+    QTest::mouseClick(distribution->findChild<QRadioButton*>(QStringLiteral("chartKind1")), Qt::LeftButton);
+    auto* chart = distribution->findChild<cotalia::ChartWidget*>(QStringLiteral("chart"));
+    QCOMPARE(chart->accessibleDescription(),
+             QStringOf(cotalia::DescriptionOf(distribution->view(), {false, true, std::nullopt})));
+    QVERIFY(chart->accessibleDescription().contains(QStringLiteral("moda, 104.081077419239")));
+    const QImage image = chart->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const cotalia::ChartDrawing drawing = chart->drawing();
+    const cotalia::PlotBox plot = drawing.plot;
+    QVERIFY(plot.right > plot.left);
+    const QColor background = chart->palette().base().color();
+
+    const cotalia::Shape* curve = nullptr;
+    const cotalia::Shape* band = nullptr;
+    std::optional<double> median;
+    std::optional<double> target;
+    std::vector<double> grid;
+    for (const cotalia::Shape& shape : drawing.shapes) {
+      if (shape.ink == cotalia::Ink::Text) curve = &shape;
+      if (shape.ink == cotalia::Ink::Band) band = &shape;
+      if (shape.ink == cotalia::Ink::Median) median = shape.points[0].x;
+      if (shape.ink == cotalia::Ink::Target && shape.points[0].y == plot.top) target = shape.points[0].x;
+      if (shape.ink == cotalia::Ink::Grid)
+        grid.push_back(shape.points[0].x == shape.points[1].x ? shape.points[0].x : -1e9);
+    }
+    QVERIFY(curve && band && median && target);
+    // The curve's height at x, between its points.
+    const auto curveAt = [curve](double x) {
+      for (std::size_t i = 1; i < curve->points.size(); ++i) {
+        const cotalia::Point& a = curve->points[i - 1];
+        const cotalia::Point& b = curve->points[i];
+        if (x >= a.x && x <= b.x) return b.x > a.x ? a.y + (x - a.x) / (b.x - a.x) * (b.y - a.y) : a.y;
+      }
+      return curve->points.back().y;
+    };
+    const auto nearGrid = [&grid](double x) {
+      return std::any_of(grid.begin(), grid.end(), [x](double g) { return std::abs(g - x) < 4; });
+    };
+    const cotalia::Colour ink = cotalia::ColourOf(cotalia::Ink::Band);
+    const double alpha = ink.alpha / 255.0;
+    const auto isBand = [&](const QColor& pixel) {
+      const auto near = [alpha](int over, int under, int got) {
+        return std::abs(got - (over * alpha + under * (1 - alpha))) <= 3;
+      };
+      return near(ink.red, background.red(), pixel.red()) &&
+             near(ink.green, background.green(), pixel.green()) &&
+             near(ink.blue, background.blue(), pixel.blue());
+    };
+    // Inside the band, left of the median where no hatching is: its colour
+    // half-way up to the curve. Left of the band, under the curve: not.
+    const double bandLeft = band->points.front().x;
+    int inside = 0;
+    for (double x = bandLeft + 4; x < *median - 4; x += 3) {
+      const double y = (plot.bottom + curveAt(x)) / 2;
+      if (nearGrid(x) || plot.bottom - curveAt(x) < 12) continue;
+      const QColor pixel = image.pixelColor(qRound(x), qRound(y));
+      QVERIFY2(isBand(pixel),
+               qPrintable(QStringLiteral("band at %1, %2 is %3").arg(x).arg(y).arg(pixel.name())));
+      ++inside;
+    }
+    QVERIFY2(inside >= 5, qPrintable(QString::number(inside)));
+    int outside = 0;
+    for (double x = plot.left + 2; x < bandLeft - 4; x += 3) {
+      const double y = (plot.bottom + curveAt(x)) / 2;
+      if (nearGrid(x) || plot.bottom - curveAt(x) < 6) continue;
+      QVERIFY2(!isBand(image.pixelColor(qRound(x), qRound(y))), qPrintable(QString::number(x)));
+      ++outside;
+    }
+    QVERIFY2(outside >= 3, qPrintable(QString::number(outside)));
+    // Red under the curve along a row just above the axis: beyond the
+    // target only.
+    const int row = qRound(plot.bottom) - 3;
+    const auto red = [&image, row](double from, double to) {
+      int count = 0;
+      for (int x = qRound(from); x <= qRound(to); ++x) {
+        const QColor pixel = image.pixelColor(x, row);
+        // The target's red, not the expected price's orange (200, 110, 20).
+        if (pixel.red() - pixel.green() > 50 && pixel.green() < 90 && pixel.red() - pixel.blue() > 40)
+          ++count;
+      }
+      return count;
+    };
+    QVERIFY2(red(*target + 3, std::min(plot.right - 2, *target + 60)) >= 5,
+             qPrintable(QString::number(red(*target + 3, *target + 60))));
+    QCOMPARE(red(*median + 4, *target - 4), 0);
+    const auto probability =
+        std::find_if(drawing.labels.begin(), drawing.labels.end(),
+                     [](const cotalia::Label& label) { return label.text == "18.09 %"; });
+    QVERIFY(probability != drawing.labels.end());
+    QCOMPARE(probability->ink, cotalia::Ink::Target);
+    QVERIFY(probability->topLeft.x > *target);
+    int redText = 0;
+    const double lineHeight = QFontMetricsF(chart->font()).height();
+    for (int y = qRound(probability->topLeft.y); y < qRound(probability->topLeft.y + lineHeight); ++y) {
+      for (int x = qRound(probability->topLeft.x); x < qRound(probability->topLeft.x + probability->width);
+           ++x) {
+        const QColor pixel = image.pixelColor(x, y);
+        if (pixel.red() - pixel.green() > 80) ++redText;
+      }
+    }
+    QVERIFY2(redText >= 10, qPrintable(QString::number(redText)));
+    // Back to the fan: its band over the months again.
+    QTest::mouseClick(distribution->findChild<QRadioButton*>(QStringLiteral("chartKind0")), Qt::LeftButton);
+    QCOMPARE(chart->accessibleDescription(), QStringOf(distribution->view().description));
+    const cotalia::ChartDrawing fan = chart->drawing();
+    QVERIFY(std::any_of(fan.labels.begin(), fan.labels.end(),
+                        [](const cotalia::Label& label) { return label.text == "Meses"; }));
   }
 
   // What the chart paints is what the drawing says: the band's and the

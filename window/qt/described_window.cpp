@@ -4,16 +4,19 @@
 #include <QAction>
 #include <QFontMetricsF>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <utility>
 
 #include "qt_text.h"
 
@@ -105,10 +108,44 @@ void ChartWidget::setDrawer(ChartDrawer drawer, const std::string& description) 
   update();
 }
 
-ChartDrawing ChartWidget::drawing() const {
-  const QFontMetricsF metrics(font());
-  return drawing({width() * 1.0, height() * 1.0, metrics.height()},
-                 [&metrics](std::string_view text) { return metrics.horizontalAdvance(QStringOf(text)); });
+ChartDrawing ChartWidget::drawing() const { return drawing(area(), textWidth()); }
+
+ChartArea ChartWidget::area() const {
+  return {width() * 1.0, height() * 1.0, QFontMetricsF(font()).height()};
+}
+
+TextWidth ChartWidget::textWidth() const {
+  return [metrics = QFontMetricsF(font())](std::string_view text) {
+    return metrics.horizontalAdvance(QStringOf(text));
+  };
+}
+
+void ChartWidget::setReader(std::function<void(double)> pointerMoved,
+                            std::function<void(ChartKey)> keyPressed) {
+  pointerMoved_ = std::move(pointerMoved);
+  keyPressed_ = std::move(keyPressed);
+  setMouseTracking(static_cast<bool>(pointerMoved_));
+}
+
+void ChartWidget::mouseMoveEvent(QMouseEvent* event) {
+  if (pointerMoved_) pointerMoved_(event->position().x());
+  QWidget::mouseMoveEvent(event);
+}
+
+void ChartWidget::keyPressEvent(QKeyEvent* event) {
+  static constexpr std::pair<int, ChartKey> kKeys[] = {{Qt::Key_Left, ChartKey::Left},
+                                                       {Qt::Key_Right, ChartKey::Right},
+                                                       {Qt::Key_Home, ChartKey::Home},
+                                                       {Qt::Key_End, ChartKey::End}};
+  if (keyPressed_ && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+    for (const auto& [key, chartKey] : kKeys) {
+      if (event->key() != key) continue;
+      keyPressed_(chartKey);
+      event->accept();
+      return;
+    }
+  }
+  QWidget::keyPressEvent(event);
 }
 
 ChartDrawing ChartWidget::drawing(const ChartArea& area, const TextWidth& textWidth) const {

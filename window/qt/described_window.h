@@ -17,14 +17,21 @@
 #include "menu_bar.h"
 #include "window_controls.h"
 
+class QKeyEvent;
 class QMenuBar;
+class QMouseEvent;
 class QPainter;
 class QRadioButton;
 
 namespace cotalia {
 
+// The keys that move a chart's reading.
+enum class ChartKey { Left, Right, Home, End };
+
 // Paints the drawing it is given as it is given: a chart, or the message in
-// its place. Screen readers read its description.
+// its place. Screen readers read its description. A window that reads the
+// chart is told where the pointer moves over it and which of the reading's
+// keys is pressed on it; the chart itself decides nothing.
 class ChartWidget : public QWidget {
  public:
   explicit ChartWidget(QWidget* parent);
@@ -34,12 +41,23 @@ class ChartWidget : public QWidget {
   ChartDrawing drawing() const;
   // The same chart for another area and measure of text: to save or copy.
   ChartDrawing drawing(const ChartArea& area, const TextWidth& textWidth) const;
+  // The area and the measure of text that drawing() draws for.
+  ChartArea area() const;
+  TextWidth textWidth() const;
+
+  // The pointer's x over the chart, in its pixels, and the arrow keys, Home
+  // and End without modifiers; other keys go to the window as before.
+  void setReader(std::function<void(double)> pointerMoved, std::function<void(ChartKey)> keyPressed);
 
  protected:
   void paintEvent(QPaintEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   ChartDrawer drawer_;
+  std::function<void(double)> pointerMoved_;
+  std::function<void(ChartKey)> keyPressed_;
 };
 
 // Paints the chart's drawing as the widget shows it, on any device: the

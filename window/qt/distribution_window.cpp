@@ -2,6 +2,7 @@
 #include "distribution_window.h"
 
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPlainTextEdit>
@@ -23,15 +24,28 @@ DistributionWindow::DistributionWindow(FormTexts formTexts, QWidget* owner)
   FillMenuBar(menuBar_, kDistributionMenuItems, [this](MenuCommand command) { menuCommand(command); });
   resize(kDistributionWindow.width, kDistributionWindow.height + menuBar_->sizeHint().height());
 
-  connect(controls_.as<QLineEdit>(DistributionControl::Level), &QLineEdit::textChanged, this,
-          &DistributionWindow::refresh);
-  connect(controls_.as<QLineEdit>(DistributionControl::Target), &QLineEdit::textChanged, this,
-          &DistributionWindow::refresh);
-  for (QRadioButton* button : controls_.choices(DistributionControl::PriceAxis)) {
-    connect(button, &QRadioButton::toggled, this, [this](bool checked) {
-      if (checked) refresh();
-    });
+  for (const DistributionControl box : {DistributionControl::Level, DistributionControl::Target,
+                                        DistributionControl::Lower, DistributionControl::Upper}) {
+    connect(controls_.as<QLineEdit>(box), &QLineEdit::textChanged, this, &DistributionWindow::refresh);
   }
+  for (const DistributionControl choice : {DistributionControl::PriceAxis, DistributionControl::ChartKind}) {
+    for (QRadioButton* button : controls_.choices(choice)) {
+      connect(button, &QRadioButton::toggled, this, [this](bool checked) {
+        if (checked) refresh();
+      });
+    }
+  }
+  auto* chart = controls_.as<ChartWidget>(DistributionControl::Chart);
+  chart->setReader(
+      [this, chart](double x) {
+        showReading(ReadoutAt(view_, options_, chart->area(), chart->textWidth(), x));
+      },
+      [this, chart](ChartKey key) {
+        constexpr ReadoutKey kKeys[] = {ReadoutKey::Left, ReadoutKey::Right, ReadoutKey::Home,
+                                        ReadoutKey::End};
+        showReading(ReadoutAfterKey(view_, options_, chart->area(), chart->textWidth(),
+                                    kKeys[static_cast<std::size_t>(key)]));
+      });
   controls_.as<QLineEdit>(DistributionControl::Level)->setFocus();
   refresh();
 }
@@ -57,7 +71,7 @@ void DistributionWindow::menuCommand(MenuCommand command) {
   const auto& chart = *controls_.as<ChartWidget>(DistributionControl::Chart);
   switch (command) {
     case MenuCommand::CopyFigures:
-      CopyFigures(view_.figures);
+      CopyFigures(view_.copied);
       break;
     case MenuCommand::CopyChart:
       CopyChart(chart);
@@ -72,19 +86,41 @@ void DistributionWindow::menuCommand(MenuCommand command) {
 
 void DistributionWindow::refresh() {
   const std::array<std::string, 4> texts = formTexts_();
-  const std::string level = controls_.as<QLineEdit>(DistributionControl::Level)->text().toStdString();
-  const std::string target = controls_.as<QLineEdit>(DistributionControl::Target)->text().toStdString();
-  view_ = ViewOf({{texts[0], texts[1], texts[2], texts[3]}, level, target});
-  const bool logarithmic =
+  const auto text = [this](DistributionControl box) {
+    return controls_.as<QLineEdit>(box)->text().toStdString();
+  };
+  const std::string level = text(DistributionControl::Level);
+  const std::string target = text(DistributionControl::Target);
+  const std::string lower = text(DistributionControl::Lower);
+  const std::string upper = text(DistributionControl::Upper);
+  view_ = ViewOf({{texts[0], texts[1], texts[2], texts[3]}, level, target, lower, upper});
+  const bool density = controls_.choices(DistributionControl::ChartKind).at(kDensityChart)->isChecked();
+  // A month on the fan is no price on the density: another chart starts
+  // with no reading.
+  if (density != options_.density) options_.readout.reset();
+  options_.density = density;
+  options_.logarithmic =
       controls_.choices(DistributionControl::PriceAxis).at(kLogarithmicPriceAxis)->isChecked();
   controls_.as<QPlainTextEdit>(DistributionControl::Figures)
       ->setPlainText(QStringOf(FiguresText(view_, "\n")));
-  controls_.as<ChartWidget>(DistributionControl::Chart)
-      ->setDrawer(
-          [this, logarithmic](const ChartArea& area, const TextWidth& textWidth) {
-            return DrawChart(view_, area, textWidth, logarithmic);
-          },
-          view_.description);
+  controls_.as<QPlainTextEdit>(DistributionControl::Percentiles)
+      ->setPlainText(QStringOf(PercentilesText(view_, "\n")));
+  auto* chart = controls_.as<ChartWidget>(DistributionControl::Chart);
+  chart->setDrawer([this](const ChartArea& area,
+                          const TextWidth& textWidth) { return DrawChart(view_, area, textWidth, options_); },
+                   DescriptionOf(view_, options_));
+  showReading(ReadoutOf(view_, options_, chart->area(), chart->textWidth()));
+}
+
+// The reading where the view puts it: its marker on the chart and its
+// sentence under it, which screen readers read as the line's description.
+void DistributionWindow::showReading(const std::optional<ChartReading>& reading) {
+  options_.readout = reading ? std::optional(reading->at) : std::nullopt;
+  auto* line = controls_.as<QLabel>(DistributionControl::Readout);
+  const QString text = QStringOf(ReadoutText(view_, reading));
+  line->setText(text);
+  line->setAccessibleDescription(text);
+  controls_.as<ChartWidget>(DistributionControl::Chart)->update();
 }
 
 }  // namespace cotalia

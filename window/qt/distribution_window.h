@@ -3,12 +3,16 @@
 // (distribution_description.h): a widget for each row of the table, placed
 // where the row says, and the chart painted from the shared drawing. It
 // reads the form's four texts through the function it is given and never
-// writes them. Its menu copies the figures, and copies or saves the chart.
+// writes them. Its menu copies the figures and the percentiles, and copies
+// or saves the chart. The pointer over the chart and the arrow keys on it
+// move a reading, which the view computes and the line under the chart
+// shows.
 #pragma once
 
 #include <QWidget>
 #include <array>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "described_window.h"
@@ -39,12 +43,14 @@ class DistributionWindow : public QWidget {
 
  private:
   void menuCommand(MenuCommand command);
+  void showReading(const std::optional<ChartReading>& reading);
 
   FormTexts formTexts_;
   QMenuBar* menuBar_ = nullptr;
   QWidget* body_ = nullptr;  // the client area below the menu bar
   DescribedControls controls_;
   DistributionView view_;
+  ChartOptions options_;
 };
 
 }  // namespace cotalia
