@@ -1,16 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Error bounds are in units u = 2^-53 of the result (relative) unless said
+// Error bounds are in units in the last place of the result unless said
 // otherwise. The log price's figures, the prices and the deviation are the
 // exact inputs: a bound is against the true value for those doubles.
 //
 // A standardised price z = (ln x - mean)/deviation is carried as a
 // double-double: ln x from LogAsDoubleDouble (within 2^-68 |ln x|), the
 // rest exact to 2^-104. Rounded to a double, z would err by up to half a unit
-// of ln x over the deviation, and a tail Phi(z) moves by |z| times z's error,
-// some thousands of units at 1E-100 (the digits ProbabilitiesOf loses there);
-// carried, z errs by at most delta = 2^-67 (|ln x| + |mean|)/deviation +
-// 2^-103 |z|, and Phi(z) by (|z| + 1) delta relative, below a unit for any
-// deviation above 1E-3 and z of a normal tail.
+// of ln x over the deviation, and a tail Phi(z) moves by |z| times z's error:
+// about a thousand units at the worked example's 1E-100 (the digits
+// ProbabilitiesOf loses there). Carried, z errs by at most delta = 2^-67
+// (|ln x| + |mean|)/deviation + 2^-103 |z|, and a tail by (|z| + 1) delta
+// relative: 0.05 units there, though it grows as the deviation shrinks.
 #include "price_answers.h"
 
 #include <algorithm>
@@ -174,7 +174,14 @@ double CertainBelow(double price, double mean) { return 0.5 + 0.5 * SideOfCertai
 // 1/2) + (1/2 - Phi(zL)), two positive parts within 8 units each and their
 // sum within 1/2: within 8 1/2 units; neither 1 - Phi(zL) - Q(zU) (which
 // loses the digits of a narrow range about the median) nor a cancellation.
-// Each tail adds the share of its argument's error, (|z| + 1) delta.
+// Each end adds phi(z) delta, its argument's share. Where the ends are close
+// the result is a small difference of the two and these bounds, which are
+// in units of the parts, are large in its own (the tests met 5E8 units on a
+// range 2^-30 deviations wide). Moving an end by one unit of its own moves
+// the result by at least phi(z) 2^-53/deviation: more than its argument's
+// share while |ln x| + |mean| < 2^14, and at least 1/(11 deviation) times
+// its part's units (phi/Q >= 0.79 beyond the median), so that the result is
+// about as exact as its ends' own last digits allow.
 double BetweenProbability(const PriceDistribution& d, std::optional<double> lower,
                           std::optional<double> upper) {
   if (IsNaN(lower) || IsNaN(upper)) return 0;
@@ -214,20 +221,22 @@ double BetweenProbability(const PriceDistribution& d, const PriceRange& range) {
 // taken as it stands, and an exponential that underflows is a term that does.
 //
 // m, b, x1, x2 and 2MB/s^2 are double-doubles from LogAsDoubleDouble's
-// logarithms (2^-68 each). Error, relative: the first term 4 1/2 units plus
-// (|x1| + 1) d1; the second 5 1/2 units (phi 2 1/2, R 2 1/2, the product)
-// plus |x1| d1 + d2 (a > 1/2), or 6 units (e^ 1, Phi 4 1/2, the product) plus
-// dE + (|x2| + 1) d2 (a <= 1/2); the sum 1/2 unit. d1 = 2^-67 (|ln K| +
-// |mean|)/s and d2 = 2^-67 (|ln K| + 2 |ln S| + |mean|)/s are the errors of
-// x1 and x2, dE = 2^-66 (|ln S| B + |M| (|ln K| + |ln S|))/s^2 that of the
-// exponent: within 6 1/2 units and the arguments' shares, which are below a
-// unit while s >= 1E-3 and the result is a normal double.
+// logarithms (2^-68 each). Error: the first term within 4 1/2 units of
+// itself and phi(x1) d1; the second within 5 1/2 units (phi 2 1/2, R 2 1/2,
+// the product 1/2) and |x1| d1 + 2 d2 of itself (a > 1/2), or within 6 units
+// (the exponential 1, Phi 4 1/2, the product 1/2) and dE of itself and
+// e^(2MB/s^2) phi(x2) d2 (a <= 1/2); the sum 1/2 unit. d1 = 2^-67 (|ln K| +
+// |ln S| + |mean|)/s + 2^-103 |x1| and d2 = 2^-67 (|ln K| + 2 |ln S| +
+// |mean|)/s + 2^-103 |a| bound the errors of x1 and a, dE = 2^-66 (|ln S| B
+// + |M| (|ln K| + |ln S|))/s^2 + 2^-100 |2MB/s^2| that of the exponent. In
+// all, within 6 1/2 units and the arguments' shares, which are a fraction of
+// a unit at the worked example's spread and grow as the spread shrinks.
 //
 // The result is at least ProbabilitiesOf's probability of ending beyond K,
 // which the window shows beside it: that one's argument is a rounded double,
-// a few units from the first term here in a far tail, and touching can never
-// be less likely than ending beyond, so the larger of the two. The sum is
-// at most 1 but for the roundings: at most 1.
+// up to some thousands of units from the first term here in a far tail, and
+// touching can never be less likely than ending beyond, so the larger of the
+// two. The sum is at most 1 but for the roundings: at most 1.
 double TouchProbability(const PriceDistribution& d, double target) {
   const double price = d.inputs.price;
   if (!(target > 0) || target == kInfinity) return 0;  // a price never reaches 0 or infinity
@@ -264,6 +273,11 @@ double TouchProbability(const PriceDistribution& d, double target) {
   return std::min(touch, 1.0);
 }
 
+// Each row's error is the band's: its exponent rounds twice (1/2 unit of s
+// |z| and 1/2 of the exponent), its exponential once (1/2 unit), and it
+// carries s times z's error, NormalQuantile's 8 units and the level's own
+// rounding ((1 - level/100)/2 is not percent/100 exactly: up to 0.75 units
+// of z, at 1 %).
 std::array<Percentile, 9> PercentilesOf(const PriceDistribution& d) {
   const LogPrice logPrice = SpreadOf(d);
   std::array<Percentile, 9> percentiles{};
@@ -285,8 +299,10 @@ std::array<Percentile, 9> PercentilesOf(const PriceDistribution& d) {
   return percentiles;
 }
 
-// phi(z)/(x s): phi within 2 1/2 units and (|z|) delta, the product and the
-// quotient 1/2 unit each: within 3 1/2 units and z's share.
+// phi(z)/(x s): phi within 2 1/2 units and |z| delta, the product and the
+// quotient 1/2 unit each: within 3 1/2 units and z's share. Beyond |z| =
+// 37.5 phi is subnormal and its units are the smallest subnormal's, which
+// the quotient scales by 1/(x s).
 double DensityAt(const PriceDistribution& d, double price) {
   const LogPrice logPrice = SpreadOf(d);
   if (!(price > 0) || price == kInfinity || logPrice.deviation == 0) return 0;
