@@ -9,6 +9,7 @@
 #include <cstring>
 #include <utility>
 
+#include "clipboard_table.h"
 #include "win32_chart_accessible.h"
 #include "win32_text.h"
 #include "win32_window_class.h"
@@ -214,17 +215,42 @@ ChartDrawing Win32ChartDrawing(const ChartDrawer& drawer, HDC context, HFONT fon
   return DrawingIn(drawer, graphics, gdiplusFont, area, dpi);
 }
 
-void PutTextOnClipboard(HWND owner, std::string_view utf8) {
-  const std::wstring text = WideOf(utf8);
-  if (!OpenClipboard(owner)) return;
+bool PutOnClipboard(HWND owner, std::span<const ClipboardBlock> blocks) {
+  if (!OpenClipboard(owner)) return false;
   EmptyClipboard();
-  const std::size_t bytes = (text.size() + 1) * sizeof(wchar_t);
-  if (HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, bytes)) {
-    std::memcpy(GlobalLock(block), text.c_str(), bytes);
-    GlobalUnlock(block);
-    if (SetClipboardData(CF_UNICODETEXT, block) == nullptr) GlobalFree(block);
+  bool placed = true;
+  for (const ClipboardBlock& block : blocks) {
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, std::max<std::size_t>(block.bytes.size(), 1));
+    void* start = memory != nullptr ? GlobalLock(memory) : nullptr;
+    if (start == nullptr) {
+      if (memory != nullptr) GlobalFree(memory);
+      placed = false;
+      continue;
+    }
+    std::memcpy(start, block.bytes.data(), block.bytes.size());
+    GlobalUnlock(memory);
+    // The clipboard owns the block once it takes it.
+    if (SetClipboardData(block.format, memory) == nullptr) {
+      GlobalFree(memory);
+      placed = false;
+    }
   }
   CloseClipboard();
+  return placed;
+}
+
+void PutTextOnClipboard(HWND owner, std::string_view utf8, std::string_view html) {
+  const std::wstring text = WideOf(utf8);
+  std::vector<ClipboardBlock> blocks{{CF_UNICODETEXT, std::string(reinterpret_cast<const char*>(text.c_str()),
+                                                                  (text.size() + 1) * sizeof(wchar_t))}};
+  if (!html.empty()) {
+    // UTF-8 with its header of offsets, and a null after it that the
+    // offsets do not count.
+    std::string fragment = WindowsHtmlClipboardOf(html);
+    fragment += '\0';
+    blocks.push_back({RegisterClipboardFormatW(L"HTML Format"), std::move(fragment)});
+  }
+  PutOnClipboard(owner, blocks);
 }
 
 std::optional<std::string> TextOnClipboard(HWND owner) {

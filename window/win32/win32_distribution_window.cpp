@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "win32_distribution_window.h"
 
+#include "clipboard_table.h"
 #include "win32_text.h"
 
 namespace cotalia {
@@ -33,7 +34,12 @@ void Win32DistributionWindow::Refresh() {
 }
 
 void Win32DistributionWindow::Command(int id, int code, HWND control) {
-  if (control == nullptr) return;
+  if (control == nullptr) {
+    if (id == Win32MenuId(MenuCommand::CopyFigures)) {
+      PutTextOnClipboard(window(), FiguresText(view_.figures, "\r\n"), HtmlTableOf(view_.figures));
+    }
+    return;
+  }
   const bool edited = code == EN_CHANGE && (id == Win32DistributionControlId(DistributionControl::Level) ||
                                             id == Win32DistributionControlId(DistributionControl::Target));
   const int firstAxis = Win32ChoiceButtonId(DistributionControl::PriceAxis, 0);

@@ -7,6 +7,7 @@
 
 #include <utility>
 
+#include "clipboard_table.h"
 #include "win32_text.h"
 
 namespace cotalia {
@@ -125,7 +126,7 @@ void Win32EstimationWindow::Refresh() {
 void Win32EstimationWindow::Command(int id, int code, HWND control) {
   if (control == nullptr) {
     if (id == Win32MenuId(MenuCommand::CopyFigures)) {
-      PutTextOnClipboard(window(), FiguresText(view_.figures, "\r\n"));
+      PutTextOnClipboard(window(), FiguresText(view_.figures, "\r\n"), HtmlTableOf(view_.figures));
     }
     return;
   }

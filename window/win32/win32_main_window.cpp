@@ -10,6 +10,7 @@
 #include <optional>
 #include <vector>
 
+#include "clipboard_table.h"
 #include "win32_text.h"
 #include "win32_window_class.h"
 #include "wiring.h"
@@ -312,8 +313,12 @@ void Win32MainWindow::ShowDistribution() {
   distribution_->Show();
 }
 
-// With Windows line ends, which every program pastes.
-void Win32MainWindow::CopyResults() { PutTextOnClipboard(window_, ResultsText(*this, "\r\n")); }
+// With Windows line ends, which every program pastes, and as a table beside
+// the text.
+void Win32MainWindow::CopyResults() {
+  const std::vector<Figure> rows = ResultRows(*this);
+  PutTextOnClipboard(window_, TabSeparatedText(rows, "\r\n"), HtmlTableOf(rows));
+}
 
 // A message box with the program's icon, built when it is shown.
 void Win32MainWindow::ShowAbout() {
