@@ -22,6 +22,8 @@
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -29,6 +31,8 @@
 #include <vector>
 
 #include "background_reading.h"
+#include "chart_file.h"
+#include "chart_svg.h"
 #include "clipboard_table.h"
 #include "estimation_view.h"
 #include "win32_main_window.h"
@@ -149,18 +153,21 @@ class RunningProgram {
     return static_cast<long>(status);
   }
 
-  // The program's visible window of that class, once it shows one.
-  HWND shown(const wchar_t* className) const {
+  // The program's visible window of that class (owned by `owner`, where
+  // one is given), once it shows one.
+  HWND shown(const wchar_t* className, HWND owner = nullptr) const {
     struct Search {
       const wchar_t* className;
+      HWND owner;
       HWND found;
-    } search{className, nullptr};
+    } search{className, owner, nullptr};
     WaitFor([&] {
       EnumThreadWindows(
           process_.dwThreadId,
           [](HWND window, LPARAM result) -> BOOL {
             auto* search = reinterpret_cast<Search*>(result);
-            if (ClassNameOf(window) == search->className && IsWindowVisible(window)) {
+            if (ClassNameOf(window) == search->className && IsWindowVisible(window) &&
+                (search->owner == nullptr || GetWindow(window, GW_OWNER) == search->owner)) {
               search->found = window;
               return FALSE;
             }
@@ -172,8 +179,8 @@ class RunningProgram {
     return search.found;
   }
 
-  // The program's message box, once it shows one.
-  HWND messageBox() const { return shown(L"#32770"); }
+  // The program's message box or dialog, once it shows one.
+  HWND messageBox(HWND owner = nullptr) const { return shown(L"#32770", owner); }
 
   // The distribution window after the shared worked example, opened from
   // Ver.
@@ -403,10 +410,14 @@ TEST_P(Win32MenuBarOf, HasItsItemsAndAccelerators) {
 INSTANTIATE_TEST_SUITE_P(Windows, Win32MenuBarOf, testing::ValuesIn(kMenuBarCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// The form's, and the distribution window's own.
 TEST(Win32Window, HasAMenuBar) {
   RunningProgram program;
   ASSERT_NE(program.window(), nullptr);
   EXPECT_NE(GetMenu(program.window()), nullptr);
+  HWND distribution = program.openDistribution();
+  ASSERT_NE(distribution, nullptr);
+  EXPECT_NE(GetMenu(distribution), nullptr);
 }
 
 std::wstring ClipboardText() {
@@ -628,8 +639,8 @@ TEST(Win32Window, DistributionWindowPlaysItsScenario) {
   for (int i = 5; i <= 10; ++i) EXPECT_EQ(program.text("Text" + std::to_string(i)), L" ");
 }
 
-// Tab goes round the boxes a user types into or reads, in the table's
-// order, stopping at a choice's checked button; the arrows move the choice
+// Tab goes round the boxes a user types into or reads and the chart, in the
+// table's order, stopping at a choice's checked button; the arrows move the choice
 // to the next button, where Tab then stops. A real Esc key in a box hides
 // the window, and Ver shows the same window again.
 TEST(Win32Window, DistributionWindowTabsRoundItsBoxesAndClosesWithEsc) {
@@ -651,13 +662,13 @@ TEST(Win32Window, DistributionWindowTabsRoundItsBoxesAndClosesWithEsc) {
       switch (kDistributionControls[i].role) {
         case ControlRole::TextBox:
         case ControlRole::ReadOnlyText:
+        case ControlRole::Chart:
           stops.push_back(DistributionControlOf(distribution, which));
           break;
         case ControlRole::Choice:
           stops.push_back(GetDlgItem(distribution, Win32ChoiceButtonId(which, chosen)));
           break;
         case ControlRole::Label:
-        case ControlRole::Chart:
         case ControlRole::List:
         case ControlRole::Button:
         case ControlRole::Progress:
@@ -668,7 +679,7 @@ TEST(Win32Window, DistributionWindowTabsRoundItsBoxesAndClosesWithEsc) {
     return stops;
   };
   const auto tabRound = [&](const std::vector<HWND>& stops) {
-    ASSERT_EQ(stops.size(), 4u);
+    ASSERT_EQ(stops.size(), 5u);
     ASSERT_TRUE(WaitFor([&] { return program.focus() == stops[0]; }));
     for (std::size_t i = 1; i <= stops.size(); ++i) {
       press(VK_TAB);
@@ -691,6 +702,7 @@ TEST(Win32Window, DistributionWindowTabsRoundItsBoxesAndClosesWithEsc) {
     EXPECT_EQ(SendMessageW(first, BM_GETCHECK, 0, 0), BST_UNCHECKED);
   };
   toPriceAxisAndRight(0, 1);
+  press(VK_TAB);  // to the chart
   press(VK_TAB);  // to the figures
   press(VK_TAB);  // and round to the level
   tabRound(stopsWithChoice(1));
@@ -933,9 +945,10 @@ TEST(Win32Window, EstimationWindowPlaysItsScenario) {
   EXPECT_EQ(program.exitStatus(), 0);
 }
 
-// Tab goes round the controls a user chooses, types into, presses or reads,
-// in the table's order, stopping at the price axis's checked button; the
-// charts, the note and the hidden progress bar and Cancelar take no stop.
+// Tab goes round the controls a user chooses, types into, presses or reads
+// and the charts (which the menu's chart commands then take), in the
+// table's order, stopping at the price axis's checked button; the note and
+// the hidden progress bar and Cancelar take no stop.
 TEST(Win32Window, EstimationWindowTabsRoundItsControls) {
   RunningProgram program;
   ASSERT_NE(program.window(), nullptr);
@@ -949,6 +962,8 @@ TEST(Win32Window, EstimationWindowTabsRoundItsControls) {
       GetDlgItem(estimation, Win32ChoiceId(static_cast<std::size_t>(EstimationControl::PriceAxis), 0)),
       use,
       EstimationControlOf(estimation, EstimationControl::Figures),
+      EstimationControlOf(estimation, EstimationControl::HistoryChart),
+      EstimationControlOf(estimation, EstimationControl::ReturnsChart),
   };
   for (std::size_t i = 0; i < stops.size(); ++i) {
     const HWND next = stops[(i + 1) % stops.size()];
@@ -1106,6 +1121,44 @@ TEST(Win32EstimationWindowHere, OpensAFileDroppedOnIt) {
   CoUninitialize();
 }
 
+// The filters a file dialog lists, in its list of file types.
+std::vector<std::wstring> FiltersOf(HWND dialog) {
+  HWND types = GetDlgItem(dialog, cmb1);
+  std::vector<std::wstring> filters;
+  for (LRESULT i = 0; i < SendMessageW(types, CB_GETCOUNT, 0, 0); ++i) {
+    std::wstring item(static_cast<std::size_t>(SendMessageW(types, CB_GETLBTEXTLEN, i, 0)) + 1, L'\0');
+    item.resize(static_cast<std::size_t>(
+        SendMessageW(types, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(item.data()))));
+    filters.push_back(item);
+  }
+  return filters;
+}
+
+// A file dialog's filter chosen in its list, with the notifications a user's
+// choice sends.
+void ChooseFilter(HWND dialog, std::size_t index) {
+  HWND types = GetDlgItem(dialog, cmb1);
+  SendMessageW(types, CB_SETCURSEL, index, 0);
+  for (const WORD notification : {CBN_SELCHANGE, CBN_SELENDOK}) {
+    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(cmb1, notification), reinterpret_cast<LPARAM>(types));
+  }
+}
+
+// A file's name typed into a file dialog's box for it (an edit box of its
+// own, or a combo box's, as Wine's is), and a button of the dialog pressed:
+// IDOK, its default one, or IDCANCEL.
+void TypeFileName(HWND dialog, const std::wstring& file, int button) {
+  HWND name = GetDlgItem(dialog, cmb13);
+  if (name != nullptr && FindWindowExW(name, nullptr, L"Edit", nullptr) != nullptr) {
+    name = FindWindowExW(name, nullptr, L"Edit", nullptr);
+  }
+  if (name == nullptr) name = GetDlgItem(dialog, edt1);
+  ASSERT_NE(name, nullptr);
+  SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(file.c_str()));
+  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(dialog, button)));
+}
+
 // Archivo > Abrir precios… opens the system's dialog, titled and filtered
 // as the table says, and the file chosen in it opens in the estimation
 // window.
@@ -1118,29 +1171,10 @@ TEST(Win32Window, AbrirPreciosOpensTheFileChosen) {
   ASSERT_NE(dialog, nullptr);
   EXPECT_EQ(TextOf(dialog), WideOf(kOpenPricesTitle));
   EXPECT_EQ(GetWindow(dialog, GW_OWNER), program.window());
-  HWND types = GetDlgItem(dialog, cmb1);
-  ASSERT_NE(types, nullptr);
-  std::vector<std::wstring> filters;
-  for (LRESULT i = 0; i < SendMessageW(types, CB_GETCOUNT, 0, 0); ++i) {
-    std::wstring item(static_cast<std::size_t>(SendMessageW(types, CB_GETLBTEXTLEN, i, 0)) + 1, L'\0');
-    item.resize(static_cast<std::size_t>(
-        SendMessageW(types, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(item.data()))));
-    filters.push_back(item);
-  }
   std::vector<std::wstring> names;
   for (const FileFilter& filter : kPriceFileFilters) names.push_back(WideOf(filter.name));
-  EXPECT_EQ(filters, names);
-  // The file's name in the dialog's box for it, and the dialog's default
-  // button pressed.
-  HWND name = GetDlgItem(dialog, cmb13);
-  if (name != nullptr && FindWindowExW(name, nullptr, L"Edit", nullptr) != nullptr) {
-    name = FindWindowExW(name, nullptr, L"Edit", nullptr);
-  }
-  if (name == nullptr) name = GetDlgItem(dialog, edt1);
-  ASSERT_NE(name, nullptr);
-  SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(file.path().c_str()));
-  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
-               reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
+  EXPECT_EQ(FiltersOf(dialog), names);
+  TypeFileName(dialog, file.path(), IDOK);
   HWND estimation = program.shown(kWin32EstimationClass);
   ASSERT_NE(estimation, nullptr);
   const EstimationState state = ReadPriceFile(file.path(), {});
@@ -1387,7 +1421,8 @@ TEST_P(Win32DistributionChart, PaintsItsDrawing) {
 INSTANTIATE_TEST_SUITE_P(PriceAxes, Win32DistributionChart, testing::Bool(),
                          [](const auto& info) { return info.param ? "Logarithmic" : "Linear"; });
 
-// What the copy commands give, through the real program.
+// What the copy commands and "Guardar gráfico como…" give, through the
+// real program.
 
 // The clipboard's block in that format, whole (a global block may be longer
 // than what was put into it); none where the clipboard has none.
@@ -1580,6 +1615,452 @@ TEST_P(Win32Copy, PutsTheTextAndATableBesideIt) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Copies, Win32Copy, testing::ValuesIn(kCopyCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// The chart of a window's row as the program draws it for an area,
+// measured by `textWidth`: the same view, made here as the window makes it.
+struct ChartOfRow {
+  std::string_view name;  // its accessible name, which titles its SVG
+  std::function<ChartDrawing(const ChartArea&, const TextWidth&)> draw;
+};
+
+struct ChartCopyCase {
+  const char* name;
+  bool estimation;  // else the distribution window
+  std::optional<EstimationControl> clicked;
+  std::size_t chart;  // the row of the chart copied
+};
+
+const ChartCopyCase kChartCopyCases[] = {
+    {"Distribution", false, std::nullopt, static_cast<std::size_t>(DistributionControl::Chart)},
+    {"EstimationFirstChartWithoutFocus", true, std::nullopt,
+     static_cast<std::size_t>(EstimationControl::HistoryChart)},
+    {"EstimationChartWithFocus", true, EstimationControl::ReturnsChart,
+     static_cast<std::size_t>(EstimationControl::ReturnsChart)},
+    {"EstimationFirstChartClickedBack", true, EstimationControl::HistoryChart,
+     static_cast<std::size_t>(EstimationControl::HistoryChart)},
+};
+
+// The pixels of a 32-bit or 24-bit DIB, 0xRRGGBB from the top row down.
+std::optional<Picture> PictureOfDib(const std::string& dib) {
+  if (dib.size() < sizeof(BITMAPINFOHEADER)) return std::nullopt;
+  BITMAPINFOHEADER header{};
+  std::memcpy(&header, dib.data(), sizeof header);
+  if (header.biCompression != BI_RGB || (header.biBitCount != 32 && header.biBitCount != 24)) {
+    return std::nullopt;
+  }
+  const int width = header.biWidth;
+  const int height = std::abs(header.biHeight);
+  const std::size_t bytesPerPixel = header.biBitCount / 8;
+  const std::size_t stride = (static_cast<std::size_t>(width) * bytesPerPixel + 3) / 4 * 4;
+  if (dib.size() < header.biSize + stride * height) return std::nullopt;
+  Picture picture{width, height, {}};
+  for (int y = 0; y < height; ++y) {
+    const int row = header.biHeight > 0 ? height - 1 - y : y;
+    const auto* at = reinterpret_cast<const unsigned char*>(dib.data()) + header.biSize + stride * row;
+    for (int x = 0; x < width; ++x, at += bytesPerPixel) {
+      picture.pixels.push_back(static_cast<std::uint32_t>(at[2]) << 16 |
+                               static_cast<std::uint32_t>(at[1]) << 8 | at[0]);
+    }
+  }
+  return picture;
+}
+
+// How much of an image is the picture on the screen, in squares of 8 by 8
+// pixels: of the squares that either inks (whose mean is not the window's
+// ground), the share whose mean colours are within a little. The screen's
+// and an image's smoothing of lines and text differ pixel by pixel (under
+// Wine, GDI+ draws into a window's DC through GDI and into an image by
+// itself); a blank image, another chart, or the chart drawn at another size
+// or a few pixels aside shares much less.
+double ShareAlike(const Picture& image, const Picture& screen) {
+  if (image.width != screen.width || image.height != screen.height || image.pixels.empty()) return 0;
+  constexpr int kSquare = 8;
+  constexpr double kGround = 3;
+  constexpr double kAlike = 20;
+  const COLORREF background = GetSysColor(COLOR_WINDOW);
+  const std::array<double, 3> ground{static_cast<double>(GetRValue(background)),
+                                     static_cast<double>(GetGValue(background)),
+                                     static_cast<double>(GetBValue(background))};
+  const auto meanOf = [](const Picture& picture, int left, int top) {
+    std::array<double, 3> sum{};
+    for (int y = top; y < top + kSquare; ++y) {
+      for (int x = left; x < left + kSquare; ++x) {
+        const std::uint32_t pixel = picture.at(x, y);
+        sum[0] += Red(pixel);
+        sum[1] += Green(pixel);
+        sum[2] += Blue(pixel);
+      }
+    }
+    for (double& channel : sum) channel /= kSquare * kSquare;
+    return sum;
+  };
+  const auto within = [](const std::array<double, 3>& a, const std::array<double, 3>& b, double most) {
+    return std::abs(a[0] - b[0]) <= most && std::abs(a[1] - b[1]) <= most && std::abs(a[2] - b[2]) <= most;
+  };
+  int inked = 0;
+  int alike = 0;
+  for (int top = 0; top + kSquare <= image.height; top += kSquare) {
+    for (int left = 0; left + kSquare <= image.width; left += kSquare) {
+      const std::array<double, 3> a = meanOf(image, left, top);
+      const std::array<double, 3> b = meanOf(screen, left, top);
+      if (within(a, ground, kGround) && within(b, ground, kGround)) continue;
+      ++inked;
+      if (within(a, b, kAlike)) ++alike;
+    }
+  }
+  return inked == 0 ? 0 : static_cast<double>(alike) / inked;
+}
+
+class Win32ChartCopy : public testing::TestWithParam<ChartCopyCase> {};
+
+// Copiar gráfico puts the chart that has the focus, else the window's first,
+// as a DIB the size of the chart that shows what the screen shows, and
+// beside it as SVG: the drawing for the chart's size measured by the SVG's
+// own table, titled by the chart's name.
+TEST_P(Win32ChartCopy, PutsTheChartAsAnImageAndAsSvg) {
+  const ChartCopyCase& copy = GetParam();
+  RunningProgram program;
+  ASSERT_NE(program.window(), nullptr);
+  HWND window = nullptr;
+  ChartOfRow chart;
+  DistributionView distribution;
+  EstimationView estimation;
+  if (copy.estimation) {
+    window = PastePrices(program, kPrices);
+    ASSERT_NE(window, nullptr);
+    const EstimationState state = ReadPriceText(kPrices, {});
+    estimation = EstimationViewOf(state, PeriodsTextOf(state));
+    HWND figures = EstimationControlOf(window, EstimationControl::Figures);
+    const std::wstring expected = WideOf(FiguresText(estimation.figures, "\r\n"));
+    ASSERT_TRUE(WaitFor([&] { return TextOf(figures) == expected; }));
+    chart.name = kEstimationControls[copy.chart].accessibleName;
+    if (copy.chart == static_cast<std::size_t>(EstimationControl::HistoryChart)) {
+      chart.draw = [&estimation](const ChartArea& area, const TextWidth& width) {
+        return DrawHistory(estimation, area, width, false);
+      };
+    } else {
+      chart.draw = [&estimation](const ChartArea& area, const TextWidth& width) {
+        return DrawReturns(estimation, area, width);
+      };
+    }
+  } else {
+    window = program.openDistribution();
+    ASSERT_NE(window, nullptr);
+    const auto& in = scenarios::kDistributionInputs;
+    distribution = ViewOf({{in[0], in[1], in[2], in[3]}, std::string(kDefaultLevel), ""});
+    chart.name = kDistributionControls[copy.chart].accessibleName;
+    chart.draw = [&distribution](const ChartArea& area, const TextWidth& width) {
+      return DrawChart(distribution, area, width, false);
+    };
+  }
+  HWND chartWindow = GetDlgItem(window, Win32RowId(copy.chart));
+  if (copy.clicked) {
+    // Away and back: a click takes the focus to a chart.
+    HWND away = EstimationControlOf(window, *copy.clicked == EstimationControl::ReturnsChart
+                                                ? EstimationControl::HistoryChart
+                                                : EstimationControl::ReturnsChart);
+    HWND clicked = EstimationControlOf(window, *copy.clicked);
+    SetForegroundWindow(window);
+    for (HWND at : {away, clicked}) {
+      PostMessageW(at, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
+      PostMessageW(at, WM_LBUTTONUP, 0, MAKELPARAM(10, 10));
+      EXPECT_TRUE(WaitFor([&] { return program.focus() == at; }));
+    }
+  }
+  EmptyTheClipboard();
+  SendMessageW(window, WM_COMMAND, Win32MenuId(MenuCommand::CopyChart), 0);
+
+  RECT client{};
+  GetClientRect(chartWindow, &client);
+  const std::optional<std::string> svg = ClipboardBlockOf(RegisterClipboardFormatW(L"image/svg+xml"));
+  ASSERT_TRUE(svg.has_value()) << "no image/svg+xml";
+  EXPECT_EQ(svg->rfind("<?xml", 0), 0u) << *svg;
+  const ChartArea area = SvgArea(client.right, client.bottom);
+  const std::string expected = SvgOf(chart.draw(area, SvgTextWidth(kSvgFontPixels)), area, chart.name);
+  // A global block may be longer than what was put into it.
+  EXPECT_EQ(svg->substr(0, expected.size()), expected);
+  EXPECT_NE(svg->find(std::string(chart.name)), std::string::npos);
+
+  const std::optional<std::string> dib = ClipboardBlockOf(CF_DIB);
+  ASSERT_TRUE(dib.has_value()) << "no CF_DIB";
+  const std::optional<Picture> image = PictureOfDib(*dib);
+  ASSERT_TRUE(image.has_value()) << "not a 32-bit or 24-bit DIB";
+  EXPECT_EQ(image->width, client.right);
+  EXPECT_EQ(image->height, client.bottom);
+  const Picture screen = ScreenPixelsOf(chartWindow);
+  EXPECT_GE(ShareAlike(*image, screen), 0.95);
+  PostMessageW(program.window(), WM_CLOSE, 0, 0);
+  EXPECT_EQ(program.exitStatus(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Charts, Win32ChartCopy, testing::ValuesIn(kChartCopyCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// A folder of the test's own for saved charts, removed with what it holds.
+class SaveFolder {
+ public:
+  explicit SaveFolder(const wchar_t* name) {
+    std::array<wchar_t, MAX_PATH + 1> temporary{};
+    GetTempPathW(static_cast<DWORD>(temporary.size()), temporary.data());
+    path_ = std::filesystem::path(temporary.data()) / name;
+    std::error_code error;
+    std::filesystem::remove_all(path_, error);
+    std::filesystem::create_directories(path_);
+  }
+  ~SaveFolder() {
+    std::error_code error;
+    std::filesystem::remove_all(path_, error);
+  }
+  SaveFolder(const SaveFolder&) = delete;
+  SaveFolder& operator=(const SaveFolder&) = delete;
+
+  const std::filesystem::path& path() const { return path_; }
+
+ private:
+  std::filesystem::path path_;
+};
+
+std::optional<std::string> BytesOf(const std::filesystem::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  if (!in) return std::nullopt;
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::uint32_t BigEndianAt(const std::string& bytes, std::size_t at) {
+  std::uint32_t value = 0;
+  for (std::size_t i = 0; i < 4; ++i) value = value << 8 | static_cast<unsigned char>(bytes[at + i]);
+  return value;
+}
+
+// A PNG's width and height from its header chunk, which comes first; none
+// for bytes that are no PNG.
+std::optional<std::array<std::uint32_t, 2>> PngSizeOf(const std::string& bytes) {
+  constexpr std::string_view kSignature = "\x89PNG\r\n\x1A\n";
+  if (bytes.size() < 24 || bytes.compare(0, kSignature.size(), kSignature) != 0 ||
+      bytes.compare(12, 4, "IHDR") != 0) {
+    return std::nullopt;
+  }
+  return std::array<std::uint32_t, 2>{BigEndianAt(bytes, 16), BigEndianAt(bytes, 20)};
+}
+
+// An image file's pixels, 0xRRGGBB from the top row down, read by GDI+.
+std::optional<Picture> PictureOfFile(const std::filesystem::path& file) {
+  const Gdiplus::GdiplusStartupInput startup;
+  ULONG_PTR gdiplus = 0;
+  if (Gdiplus::GdiplusStartup(&gdiplus, &startup, nullptr) != Gdiplus::Ok) return std::nullopt;
+  std::optional<Picture> picture;
+  {
+    Gdiplus::Bitmap image(file.c_str());
+    Gdiplus::Rect whole(0, 0, static_cast<INT>(image.GetWidth()), static_cast<INT>(image.GetHeight()));
+    Gdiplus::BitmapData pixels{};
+    if (image.GetLastStatus() == Gdiplus::Ok &&
+        image.LockBits(&whole, Gdiplus::ImageLockModeRead, PixelFormat32bppARGB, &pixels) == Gdiplus::Ok) {
+      picture = Picture{whole.Width, whole.Height, {}};
+      for (INT y = 0; y < whole.Height; ++y) {
+        const auto* row = reinterpret_cast<const std::uint32_t*>(
+            static_cast<const char*>(pixels.Scan0) + static_cast<std::ptrdiff_t>(y) * pixels.Stride);
+        for (INT x = 0; x < whole.Width; ++x) picture->pixels.push_back(row[x] & 0xFFFFFF);
+      }
+      image.UnlockBits(&pixels);
+    }
+  }
+  Gdiplus::GdiplusShutdown(gdiplus);
+  return picture;
+}
+
+// Every other pixel of an image twice the size each way: its pixels'
+// centres where the smaller image's fall.
+Picture HalvedOf(const Picture& image) {
+  Picture half{image.width / 2, image.height / 2, {}};
+  for (int y = 0; y < half.height; ++y) {
+    for (int x = 0; x < half.width; ++x) half.pixels.push_back(image.at(2 * x + 1, 2 * y + 1));
+  }
+  return half;
+}
+
+struct SaveCase {
+  const char* name;
+  std::wstring typed;  // in the dialog's box for the name, inside the test's folder
+  std::size_t filter;  // the kind chosen in the dialog's list of types
+  enum class Before { Nothing, File, FileHeldOpen, FileAsFolder } before;
+  std::optional<int> overwrite;  // IDYES or IDNO to the dialog's question
+  int button;                    // the dialog's button pressed
+  std::wstring saved;            // the file the chart is saved to
+  enum class Then { Png, Svg, Unchanged, Message, Nothing } then;
+  int scale;  // a PNG's pixels to the chart's
+};
+
+constexpr std::string_view kOldBytes = "what the file held before";
+
+// The kinds by the filter chosen, or by the name's extension where it
+// names another; the chosen filter's extension added to a name without
+// one; a name in any script; a file that exists kept or replaced as the
+// user answers; a folder on the way that is a file, and a file another
+// program holds open, saved to with a message that says why not; and a
+// cancelled dialog.
+const SaveCase kSaveCases[] = {
+    {"Png", L"gr\u00E1fico.png", 0, SaveCase::Before::Nothing, std::nullopt, IDOK, L"gr\u00E1fico.png",
+     SaveCase::Then::Png, 1},
+    {"PngTwiceTheSizeNamedWithoutExtension", L"doble", 1, SaveCase::Before::Nothing, std::nullopt, IDOK,
+     L"doble.png", SaveCase::Then::Png, 2},
+    {"SvgNamedInAnyScript", L"gr\u00E1fico \u56FE\u8868", 2, SaveCase::Before::Nothing, std::nullopt, IDOK,
+     L"gr\u00E1fico \u56FE\u8868.svg", SaveCase::Then::Svg, 1},
+    {"SvgByItsExtensionUnderThePngFilter", L"dibujo.svg", 0, SaveCase::Before::Nothing, std::nullopt, IDOK,
+     L"dibujo.svg", SaveCase::Then::Svg, 1},
+    {"ExistingKept", L"existente.png", 0, SaveCase::Before::File, IDNO, IDOK, L"existente.png",
+     SaveCase::Then::Unchanged, 1},
+    {"ExistingReplaced", L"existente.png", 0, SaveCase::Before::File, IDYES, IDOK, L"existente.png",
+     SaveCase::Then::Png, 1},
+    {"FolderThatIsAFile", L"un-archivo\\gr\u00E1fico.png", 0, SaveCase::Before::FileAsFolder, std::nullopt,
+     IDOK, L"un-archivo\\gr\u00E1fico.png", SaveCase::Then::Message, 1},
+    {"FileHeldOpenByAnother", L"abierto.png", 0, SaveCase::Before::FileHeldOpen, IDYES, IDOK, L"abierto.png",
+     SaveCase::Then::Message, 1},
+    {"Cancelled", L"cancelado.png", 0, SaveCase::Before::Nothing, std::nullopt, IDCANCEL, L"cancelado.png",
+     SaveCase::Then::Nothing, 1},
+};
+
+class Win32SaveChart : public testing::TestWithParam<SaveCase> {};
+
+// Guardar gráfico como… in the distribution window opens the system's
+// save dialog over it, titled and filtered as the shared table says; the
+// chart is saved as the user chooses, a failure is said in a message box
+// over the window with the reason the shared writer gives, and the window
+// goes on as it was.
+TEST_P(Win32SaveChart, SavesTheChartAsChosen) {
+  const SaveCase& save = GetParam();
+  const SaveFolder folder(L"cotalia-saved-charts");
+  const std::filesystem::path saved = folder.path() / save.saved;
+  HANDLE held = INVALID_HANDLE_VALUE;
+  switch (save.before) {
+    case SaveCase::Before::Nothing:
+      break;
+    case SaveCase::Before::File:
+      std::ofstream(saved, std::ios::binary) << kOldBytes;
+      break;
+    case SaveCase::Before::FileHeldOpen:
+      std::ofstream(saved, std::ios::binary) << kOldBytes;
+      // Shared with no one: as a program that has it open for itself.
+      held =
+          CreateFileW(saved.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+      ASSERT_NE(held, INVALID_HANDLE_VALUE);
+      break;
+    case SaveCase::Before::FileAsFolder:
+      std::ofstream(saved.parent_path(), std::ios::binary) << kOldBytes;
+      break;
+  }
+  RunningProgram program;
+  ASSERT_NE(program.window(), nullptr);
+  HWND distribution = program.openDistribution();
+  ASSERT_NE(distribution, nullptr);
+  HWND chart = DistributionControlOf(distribution, DistributionControl::Chart);
+  HWND figures = DistributionControlOf(distribution, DistributionControl::Figures);
+  const std::wstring figuresBefore = TextOf(figures);
+
+  PostMessageW(distribution, WM_COMMAND, Win32MenuId(MenuCommand::SaveChart), 0);
+  HWND dialog = program.messageBox(distribution);
+  ASSERT_NE(dialog, nullptr);
+  EXPECT_EQ(TextOf(dialog), WideOf(kSaveChartTitle));
+  std::vector<std::wstring> captions;
+  for (const ChartFileKind& kind : kChartFileKinds) captions.push_back(WideOf(kind.caption));
+  EXPECT_EQ(FiltersOf(dialog), captions);
+  ChooseFilter(dialog, save.filter);
+  TypeFileName(dialog, (folder.path() / save.typed).wstring(), save.button);
+  if (save.overwrite) {
+    HWND question = program.messageBox(dialog);
+    ASSERT_NE(question, nullptr) << "no question before replacing the file";
+    PostMessageW(question, WM_COMMAND, MAKEWPARAM(*save.overwrite, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(question, *save.overwrite)));
+    EXPECT_TRUE(WaitFor([&] { return IsWindow(question) == FALSE; }));
+    if (*save.overwrite == IDNO) {
+      // Back in the dialog, which the user then leaves.
+      ASSERT_TRUE(IsWindowVisible(dialog));
+      PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDCANCEL)));
+    }
+  }
+  ASSERT_TRUE(WaitFor([&] { return IsWindow(dialog) == FALSE; })) << "the dialog stays";
+  // Returns once the program has saved and is back in its loop, or shows a
+  // message box (whose loop answers it).
+  DWORD_PTR answer = 0;
+  SendMessageTimeoutW(distribution, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &answer);
+
+  RECT client{};
+  GetClientRect(chart, &client);
+  std::optional<std::string> bytes = BytesOf(saved);
+  switch (save.then) {
+    case SaveCase::Then::Png: {
+      ASSERT_TRUE(bytes.has_value()) << "nothing saved";
+      const auto size = PngSizeOf(*bytes);
+      ASSERT_TRUE(size.has_value()) << "no PNG";
+      EXPECT_EQ((*size)[0], static_cast<std::uint32_t>(client.right * save.scale));
+      EXPECT_EQ((*size)[1], static_cast<std::uint32_t>(client.bottom * save.scale));
+      const std::optional<Picture> image = PictureOfFile(saved);
+      ASSERT_TRUE(image.has_value());
+      EXPECT_GE(ShareAlike(save.scale == 2 ? HalvedOf(*image) : *image, ScreenPixelsOf(chart)), 0.95);
+      break;
+    }
+    case SaveCase::Then::Svg: {
+      ASSERT_TRUE(bytes.has_value()) << "nothing saved";
+      EXPECT_EQ(bytes->rfind("<?xml", 0), 0u);
+      const auto& in = scenarios::kDistributionInputs;
+      const DistributionView view = ViewOf({{in[0], in[1], in[2], in[3]}, std::string(kDefaultLevel), ""});
+      const ChartArea area = SvgArea(client.right, client.bottom);
+      const std::string_view title = ControlOf(DistributionControl::Chart).accessibleName;
+      EXPECT_EQ(*bytes, SvgOf(DrawChart(view, area, SvgTextWidth(kSvgFontPixels), false), area, title));
+      EXPECT_NE(bytes->find("<title>" + std::string(title) + "</title>"), std::string::npos);
+      break;
+    }
+    case SaveCase::Then::Unchanged:
+      EXPECT_EQ(bytes, std::optional<std::string>(kOldBytes));
+      break;
+    case SaveCase::Then::Message: {
+      HWND message = program.messageBox(distribution);
+      ASSERT_NE(message, nullptr) << "no message";
+      EXPECT_EQ(TextOf(message), WideOf(kSaveChartTitle));
+      // What the shared writer says of the same file here, where it fails
+      // for the same reason.
+      const std::optional<std::string> problem = SaveBytes(saved, "x");
+      ASSERT_TRUE(problem.has_value());
+      EXPECT_EQ(TextOf(GetDlgItem(message, 0xFFFF)), WideOf(*problem));
+      SendMessageW(message, WM_COMMAND, IDOK, 0);
+      EXPECT_TRUE(WaitFor([&] { return IsWindow(message) == FALSE; }));
+      if (save.before == SaveCase::Before::FileHeldOpen) {
+        CloseHandle(held);
+        held = INVALID_HANDLE_VALUE;
+        EXPECT_EQ(BytesOf(saved), std::optional<std::string>(kOldBytes));
+      } else {
+        EXPECT_FALSE(bytes.has_value());
+      }
+      break;
+    }
+    case SaveCase::Then::Nothing:
+      EXPECT_FALSE(bytes.has_value());
+      EXPECT_FALSE(std::filesystem::exists(saved));
+      break;
+  }
+  if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
+  // No message where none is due, and the window goes on as it was.
+  if (save.then != SaveCase::Then::Message) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    HWND stray = nullptr;
+    EnumThreadWindows(
+        GetWindowThreadProcessId(distribution, nullptr),
+        [](HWND window, LPARAM found) -> BOOL {
+          if (ClassNameOf(window) == L"#32770" && IsWindowVisible(window))
+            *reinterpret_cast<HWND*>(found) = window;
+          return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&stray));
+    EXPECT_EQ(stray, nullptr) << "a message: " << TextOf(GetDlgItem(stray, 0xFFFF));
+  }
+  EXPECT_TRUE(IsWindowVisible(distribution));
+  EXPECT_EQ(TextOf(figures), figuresBefore);
+  TypeInto(DistributionControlOf(distribution, DistributionControl::Target), "130");
+  EXPECT_NE(TextOf(figures), figuresBefore) << "the window no longer follows its inputs";
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, Win32SaveChart, testing::ValuesIn(kSaveCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST(Win32Window, TextBoxesHaveNoLengthLimit) {

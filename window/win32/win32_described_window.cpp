@@ -3,12 +3,17 @@
 
 // After windows.h, which they need.
 #include <commctrl.h>
+#include <commdlg.h>
 #include <gdiplus.h>
+#include <objbase.h>
 
 #include <algorithm>
+#include <cstddef>
 #include <cstring>
+#include <memory>
 #include <utility>
 
+#include "chart_svg.h"
 #include "clipboard_table.h"
 #include "win32_chart_accessible.h"
 #include "win32_text.h"
@@ -33,7 +38,9 @@ Win32Class ClassOf(ControlRole role) {
     case ControlRole::Choice:
       return {L"BUTTON", BS_GROUPBOX, 0};  // its radio buttons stand after it
     case ControlRole::Chart:
-      return {kWin32ChartClass, 0, 0};
+      // A stop of the Tab key, so that the menu's chart commands can be
+      // aimed at either chart of a window without the mouse.
+      return {kWin32ChartClass, WS_TABSTOP, 0};
     case ControlRole::ReadOnlyText:
       // Its lines are not wrapped: each figure stays whole on its line, and
       // one wider than the box (in a wider face than the table was laid out
@@ -158,6 +165,123 @@ void Paint(const ChartDrawing& drawing, Gdiplus::Graphics& graphics, const Gdipl
                                         static_cast<Gdiplus::REAL>(label.topLeft.y)),
                         LabelFormat(), &brush);
   }
+}
+
+// A chart's drawing for its area on the window's ground, measured and drawn
+// in the same graphics and font, whether on the screen or in an image.
+void PaintChartIn(Gdiplus::Graphics& graphics, const ChartDrawer& drawer, const Gdiplus::Font& font,
+                  SIZE area, UINT dpi) {
+  const COLORREF background = GetSysColor(COLOR_WINDOW);
+  graphics.Clear(Gdiplus::Color(255, GetRValue(background), GetGValue(background), GetBValue(background)));
+  Paint(DrawingIn(drawer, graphics, font, area, dpi), graphics, font);
+}
+
+// The chart as its window paints it, `scale` times as many pixels each way:
+// the same drawing, laid out for the window's size and font and enlarged,
+// so that a larger image shows the very chart on the screen, only sharper.
+// Its text is smoothed in grey rather than in ClearType's colours, which
+// belong to one screen's subpixels and fringe in an image shown elsewhere.
+std::unique_ptr<Gdiplus::Bitmap> ChartImage(HWND chart, const ChartDrawer& drawer, HFONT windowFont,
+                                            int scale) {
+  RECT client{};
+  GetClientRect(chart, &client);
+  const SIZE area{std::max<LONG>(client.right, 1), std::max<LONG>(client.bottom, 1)};
+  auto image = std::make_unique<Gdiplus::Bitmap>(area.cx * scale, area.cy * scale, PixelFormat32bppARGB);
+  if (image->GetLastStatus() != Gdiplus::Ok) return nullptr;
+  Gdiplus::Graphics graphics(image.get());
+  graphics.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
+  graphics.SetTextRenderingHint(Gdiplus::TextRenderingHintAntiAlias);
+  graphics.ScaleTransform(static_cast<Gdiplus::REAL>(scale), static_cast<Gdiplus::REAL>(scale));
+  HDC screen = GetDC(chart);
+  const Gdiplus::Font font(screen, windowFont);
+  ReleaseDC(chart, screen);
+  PaintChartIn(graphics, drawer, font, area, GetDpiForWindow(chart));
+  return image;
+}
+
+// A 32-bit device-independent bitmap, rows from the bottom up as CF_DIB
+// holds them; empty where the image cannot be read.
+std::string DibOf(Gdiplus::Bitmap& image) {
+  const UINT width = image.GetWidth();
+  const UINT height = image.GetHeight();
+  Gdiplus::Rect whole(0, 0, static_cast<INT>(width), static_cast<INT>(height));
+  Gdiplus::BitmapData pixels{};
+  if (image.LockBits(&whole, Gdiplus::ImageLockModeRead, PixelFormat32bppARGB, &pixels) != Gdiplus::Ok) {
+    return {};
+  }
+  BITMAPINFOHEADER header{};
+  header.biSize = sizeof header;
+  header.biWidth = static_cast<LONG>(width);
+  header.biHeight = static_cast<LONG>(height);
+  header.biPlanes = 1;
+  header.biBitCount = 32;
+  header.biCompression = BI_RGB;
+  const std::size_t row = std::size_t{width} * 4;
+  header.biSizeImage = static_cast<DWORD>(row * height);
+  std::string bytes(sizeof header + row * height, '\0');
+  std::memcpy(bytes.data(), &header, sizeof header);
+  for (UINT y = 0; y < height; ++y) {
+    const auto* from =
+        static_cast<const char*>(pixels.Scan0) + static_cast<std::ptrdiff_t>(y) * pixels.Stride;
+    std::memcpy(bytes.data() + sizeof header + (height - 1 - y) * row, from, row);
+  }
+  image.UnlockBits(&pixels);
+  return bytes;
+}
+
+std::optional<CLSID> PngEncoder() {
+  UINT count = 0;
+  UINT size = 0;
+  if (Gdiplus::GetImageEncodersSize(&count, &size) != Gdiplus::Ok || size == 0) return std::nullopt;
+  std::vector<std::byte> buffer(size);
+  auto* encoders = reinterpret_cast<Gdiplus::ImageCodecInfo*>(buffer.data());
+  if (Gdiplus::GetImageEncoders(count, size, encoders) != Gdiplus::Ok) return std::nullopt;
+  for (UINT i = 0; i < count; ++i) {
+    if (std::wstring_view(encoders[i].MimeType) == L"image/png") return encoders[i].Clsid;
+  }
+  return std::nullopt;
+}
+
+// The image as a PNG file's bytes, encoded by GDI+ into memory (a stream on
+// a global block, which ole32 gives); empty where it cannot be encoded.
+std::string PngOf(Gdiplus::Bitmap& image) {
+  const std::optional<CLSID> encoder = PngEncoder();
+  IStream* stream = nullptr;
+  if (!encoder || FAILED(CreateStreamOnHGlobal(nullptr, TRUE, &stream))) return {};
+  std::string bytes;
+  STATSTG status{};
+  HGLOBAL block = nullptr;
+  if (image.Save(stream, &*encoder, nullptr) == Gdiplus::Ok &&
+      SUCCEEDED(stream->Stat(&status, STATFLAG_NONAME)) && SUCCEEDED(GetHGlobalFromStream(stream, &block))) {
+    if (const auto* start = static_cast<const char*>(GlobalLock(block))) {
+      bytes.assign(start, static_cast<std::size_t>(status.cbSize.QuadPart));
+      GlobalUnlock(block);
+    }
+  }
+  stream->Release();
+  return bytes;
+}
+
+// Posted by "Guardar gráfico como…" with the chart's row, so that the menu
+// command returns before the dialog runs its loop, as the form's open
+// dialog is.
+constexpr UINT kAskForChartFile = WM_APP + 1;
+
+// Where GDI+ could not make the image or its file's bytes, which only a
+// lack of memory causes.
+constexpr std::string_view kChartNotDrawn = "No se pudo guardar el gráfico: no hay memoria para dibujarlo.";
+
+// The save dialog's filters: each kind's caption and its extension's
+// pattern ended by a null, and a null after the last.
+std::wstring ChartFilterText() {
+  std::wstring text;
+  for (const ChartFileKind& kind : kChartFileKinds) {
+    text += WideOf(kind.caption);
+    text += L'\0';
+    text += L"*." + WideOf(kind.extension);
+    text += L'\0';
+  }
+  return text;  // its own terminating null is the last
 }
 
 void RegisterChartClass(HINSTANCE instance, WNDPROC procedure) {
@@ -383,6 +507,14 @@ LRESULT CALLBACK Win32DescribedWindow::ChartProcedure(HWND chart, UINT message, 
       if (self == nullptr) break;
       self->PaintChart(row, reinterpret_cast<HDC>(wParam));
       return 0;
+    case WM_LBUTTONDOWN:
+      SetFocus(chart);
+      return 0;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+    case WM_UPDATEUISTATE:
+      InvalidateRect(chart, nullptr, FALSE);  // its focus rectangle
+      break;
     case WM_GETOBJECT:
       if (self != nullptr && static_cast<DWORD>(lParam) == static_cast<DWORD>(OBJID_CLIENT)) {
         return AccessibleChartObject(chart, wParam, self->description_.controls[row].accessibleName,
@@ -411,12 +543,25 @@ LRESULT Win32DescribedWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_COMMAND: {
       const int id = LOWORD(wParam);
       const auto control = reinterpret_cast<HWND>(lParam);
+      if (control == nullptr && id == Win32MenuId(MenuCommand::SaveChart)) {
+        // The chart is the one aimed at now, whatever has the focus by the
+        // time the dialog opens.
+        PostMessageW(window_, kAskForChartFile, ChartOfCommand(), 0);
+        return 0;
+      }
+      if (control == nullptr && id == Win32MenuId(MenuCommand::CopyChart)) {
+        CopyChart(ChartOfCommand());
+        return 0;
+      }
       if (control != nullptr && HIWORD(wParam) == BN_CLICKED && id >= Win32ChoiceId(0, 0)) {
         Choose((static_cast<std::size_t>(id) - Win32ChoiceId(0, 0)) / kMostChoices);
       }
       Command(id, HIWORD(wParam), control);
       return 0;
     }
+    case kAskForChartFile:
+      AskForChartFile(wParam);
+      return 0;
     case WM_NEXTDLGCTL: {
       // What a dialog does, for the controls that ask for it: a multi-line
       // box passes Tab on this way.
@@ -531,7 +676,9 @@ void Win32DescribedWindow::ApplyDpi(UINT dpi) {
 }
 
 // The shared drawing as it is given, antialiased with GDI+, drawn off screen
-// and then copied, so that nothing flickers while the window is resized.
+// and then copied, so that nothing flickers while the window is resized;
+// with the focus rectangle where the chart has the focus and the window
+// shows focus.
 void Win32DescribedWindow::PaintChart(std::size_t row, HDC target) const {
   HWND chart = controls_[row];
   RECT area{};
@@ -542,16 +689,104 @@ void Win32DescribedWindow::PaintChart(std::size_t row, HDC target) const {
   {
     Gdiplus::Graphics graphics(offscreen);
     Prepare(graphics);
-    const COLORREF background = GetSysColor(COLOR_WINDOW);
-    graphics.Clear(Gdiplus::Color(255, GetRValue(background), GetGValue(background), GetBValue(background)));
     const Gdiplus::Font font(offscreen, font_);
-    Paint(DrawingIn(charts_[row].drawer, graphics, font, {area.right, area.bottom}, GetDpiForWindow(chart)),
-          graphics, font);
+    PaintChartIn(graphics, charts_[row].drawer, font, {area.right, area.bottom}, GetDpiForWindow(chart));
+  }
+  if (GetFocus() == chart && (SendMessageW(chart, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS) == 0) {
+    RECT inside = area;
+    InflateRect(&inside, -1, -1);
+    DrawFocusRect(offscreen, &inside);
   }
   BitBlt(target, 0, 0, area.right, area.bottom, offscreen, 0, 0, SRCCOPY);
   SelectObject(offscreen, previous);
   DeleteObject(bitmap);
   DeleteDC(offscreen);
+}
+
+// The chart that has the keyboard's focus, else the window's first; none
+// (the number of rows) in a window without charts.
+std::size_t Win32DescribedWindow::ChartOfCommand() const {
+  const std::span<const WindowControl> rows = description_.controls;
+  std::size_t first = rows.size();
+  HWND focus = GetFocus();
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    if (rows[i].role != ControlRole::Chart) continue;
+    if (controls_[i] == focus) return i;
+    first = std::min(first, i);
+  }
+  return first;
+}
+
+// The drawing for the chart's size as an SVG file holds it, its text
+// measured by the SVG's own table so that it reads the same everywhere,
+// titled by the chart's name.
+std::string Win32DescribedWindow::ChartSvg(std::size_t row) const {
+  RECT client{};
+  GetClientRect(controls_[row], &client);
+  const ChartArea area = SvgArea(client.right, client.bottom);
+  const ChartDrawer& drawer = charts_[row].drawer;
+  return SvgOf(drawer ? drawer(area, SvgTextWidth(kSvgFontPixels)) : ChartDrawing{}, area,
+               description_.controls[row].accessibleName);
+}
+
+// The chart as the window shows it, for programs that paste images, and as
+// SVG beside it for those that take drawings.
+void Win32DescribedWindow::CopyChart(std::size_t row) const {
+  if (row >= controls_.size()) return;
+  std::vector<ClipboardBlock> blocks;
+  if (const std::unique_ptr<Gdiplus::Bitmap> image =
+          ChartImage(controls_[row], charts_[row].drawer, font_, 1)) {
+    if (std::string dib = DibOf(*image); !dib.empty()) blocks.push_back({CF_DIB, std::move(dib)});
+  }
+  blocks.push_back({RegisterClipboardFormatW(L"image/svg+xml"), ChartSvg(row)});
+  PutOnClipboard(window_, blocks);
+}
+
+// The system's save dialog, modal over the window, which asks before it
+// gives the name of a file that exists; the chart saved there, or a message
+// that says why it could not be. A cancelled dialog does nothing.
+void Win32DescribedWindow::AskForChartFile(std::size_t row) {
+  if (row >= controls_.size()) return;
+  const std::wstring title = WideOf(kSaveChartTitle);
+  const std::wstring filters = ChartFilterText();
+  // The dialog appends the chosen filter's extension to a name typed
+  // without one, where it is given a default extension at all.
+  const std::wstring extension = WideOf(kChartFileKinds[chartFilter_ - 1].extension);
+  // Room for a long path, which the dialog can give.
+  std::wstring file(32768, L'\0');
+  OPENFILENAMEW dialog{};
+  dialog.lStructSize = sizeof dialog;
+  dialog.hwndOwner = window_;
+  dialog.lpstrFilter = filters.c_str();
+  dialog.nFilterIndex = chartFilter_;
+  dialog.lpstrFile = file.data();
+  dialog.nMaxFile = static_cast<DWORD>(file.size());
+  dialog.lpstrTitle = title.c_str();
+  dialog.lpstrDefExt = extension.c_str();
+  dialog.Flags = OFN_EXPLORER | OFN_OVERWRITEPROMPT | OFN_NOCHANGEDIR | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
+  if (GetSaveFileNameW(&dialog) == FALSE) return;
+  if (dialog.nFilterIndex >= 1 && dialog.nFilterIndex <= kChartFileKinds.size()) {
+    chartFilter_ = dialog.nFilterIndex;
+  }
+  file.resize(file.find(L'\0'));
+  const ChartFileKind& kind = ChartFileKindOf(Utf8Of(file), chartFilter_ - 1);
+  // The wide name as it is: any script's letters reach the file system.
+  if (const std::optional<std::string> problem = SaveChart(row, std::filesystem::path(file), kind)) {
+    MessageBoxW(window_, WideOf(*problem).c_str(), title.c_str(), MB_OK | MB_ICONWARNING);
+  }
+}
+
+std::optional<std::string> Win32DescribedWindow::SaveChart(std::size_t row, const std::filesystem::path& path,
+                                                           const ChartFileKind& kind) const {
+  std::string bytes;
+  if (kind.format == ChartFileFormat::Svg) {
+    bytes = ChartSvg(row);
+  } else if (const std::unique_ptr<Gdiplus::Bitmap> image =
+                 ChartImage(controls_[row], charts_[row].drawer, font_, kind.scale)) {
+    bytes = PngOf(*image);
+  }
+  if (bytes.empty()) return std::string(kChartNotDrawn);
+  return SaveBytes(path, bytes);
 }
 
 }  // namespace cotalia

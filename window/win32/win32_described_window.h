@@ -3,15 +3,16 @@
 // control for each row of its table (window_controls.h), in the table's
 // order, which is the z-order and the Tab key's, each placed where its row
 // says at the window's DPI and written in the system's message font; charts
-// painted with GDI+ from the shared drawing and described to screen readers;
-// a menu bar from a table of items; and the dialog keys (Tab, the arrows
-// within a choice, a label's mnemonic, Esc to close). A window's own file
-// then only wires its inputs to its view.
+// painted with GDI+ from the shared drawing and described to screen readers,
+// and copied or saved as images; a menu bar from a table of items; and the
+// dialog keys (Tab, the arrows within a choice, a label's mnemonic, Esc to
+// close). A window's own file then only wires its inputs to its view.
 #pragma once
 
 #include <windows.h>
 
 #include <cstddef>
+#include <filesystem>
 #include <optional>
 #include <span>
 #include <string>
@@ -20,6 +21,7 @@
 #include <vector>
 
 #include "chart_drawing.h"
+#include "chart_file.h"
 #include "menu_bar.h"
 #include "window_controls.h"
 
@@ -124,7 +126,9 @@ class Win32DescribedWindow {
   void EnableControl(HWND control, bool enabled);
 
   // A control's notification (`control` its window) or a menu command
-  // (`control` null; `code` 1 from an accelerator).
+  // (`control` null; `code` 1 from an accelerator). The chart commands of
+  // the menu (Guardar gráfico como…, Copiar gráfico) are the window's own
+  // and do not come here.
   virtual void Command(int id, int code, HWND control) = 0;
   // Esc and the close box hide the window: it is kept for the next time and
   // ends with the form.
@@ -148,6 +152,12 @@ class Win32DescribedWindow {
   void Layout();
   void ApplyDpi(UINT dpi);
   void PaintChart(std::size_t row, HDC target) const;
+  std::size_t ChartOfCommand() const;
+  std::string ChartSvg(std::size_t row) const;
+  void CopyChart(std::size_t row) const;
+  void AskForChartFile(std::size_t row);
+  std::optional<std::string> SaveChart(std::size_t row, const std::filesystem::path& path,
+                                       const ChartFileKind& kind) const;
 
   const WindowDescription& description_;
   HWND window_ = nullptr;
@@ -157,6 +167,7 @@ class Win32DescribedWindow {
   ULONG_PTR gdiplus_ = 0;
   std::vector<HWND> controls_;  // in the order of the table
   std::vector<Chart> charts_;   // by row; nothing to draw for a row that is no chart
+  DWORD chartFilter_ = 1;       // the save dialog's filter chosen last, from 1
 };
 
 }  // namespace cotalia

@@ -8,7 +8,7 @@ namespace cotalia {
 
 Win32DistributionWindow::Win32DistributionWindow(HINSTANCE instance, HWND owner, FormTexts formTexts)
     : Win32DescribedWindow(kDistributionWindow), formTexts_(std::move(formTexts)) {
-  Create(instance, owner, kWin32DistributionClass, {});
+  Create(instance, owner, kWin32DistributionClass, kDistributionMenuItems);
 }
 
 void Win32DistributionWindow::Show() {

@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The price distribution window on the Win32 API, built from its description
 // (distribution_description.h) as every described window is
-// (win32_described_window.h). It is owned by the form, reads the form's four
-// texts through the function it is given and never writes them.
+// (win32_described_window.h), with the menu of a window with charts. It is
+// owned by the form, reads the form's four texts through the function it is
+// given and never writes them.
 #pragma once
 
 #include <windows.h>
