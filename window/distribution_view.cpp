@@ -201,6 +201,13 @@ constexpr double kHatchStep = 6;    // pixels at 96 dots per inch between the ta
 constexpr int kDensitySteps = 100;  // a density reading moves by a hundredth of the axis
 constexpr double kLn10 = 2.302585092994046;
 
+// Where the reading stands, if anywhere: a reading that is not a number
+// stands nowhere.
+std::optional<double> ReadoutIn(const ChartOptions& options) {
+  if (options.readout && std::isfinite(*options.readout)) return options.readout;
+  return std::nullopt;
+}
+
 // The fan's frame in the area: its months along, its prices up.
 struct FanLayout {
   FrameTexts texts;
@@ -464,16 +471,17 @@ std::optional<ChartReading> ReadoutAfterKey(const DistributionView& view, const 
   const PriceDistribution& d = *abscissa->distribution;
   const double horizon = d.inputs.months;
   const Axis& axis = abscissa->axis;
+  const std::optional<double> readout = ReadoutIn(options);
   if (options.density) {
     if (key == ReadoutKey::Home) return DensityReading(d, PriceAtStep(axis, 0));
     if (key == ReadoutKey::End) return DensityReading(d, PriceAtStep(axis, kDensitySteps));
-    if (!options.readout) return DensityReading(d, d.horizon.median);
-    const int step = StepNear(axis.Fraction(*options.readout)) + (key == ReadoutKey::Left ? -1 : 1);
+    if (!readout) return DensityReading(d, d.horizon.median);
+    const int step = StepNear(axis.Fraction(*readout)) + (key == ReadoutKey::Left ? -1 : 1);
     return DensityReading(d, PriceAtStep(axis, std::clamp(step, 0, kDensitySteps)));
   }
   if (key == ReadoutKey::Home) return FanReading(d, 0);
-  if (key == ReadoutKey::End || !options.readout) return FanReading(d, horizon);
-  const double month = std::clamp(*options.readout, 0.0, horizon);
+  if (key == ReadoutKey::End || !readout) return FanReading(d, horizon);
+  const double month = std::clamp(*readout, 0.0, horizon);
   // From a month that is not whole (the horizon of 12.5) to the whole one beside it.
   const double next = key == ReadoutKey::Left ? std::ceil(month) - 1 : std::floor(month) + 1;
   return FanReading(d, std::clamp(next, 0.0, horizon));
@@ -481,10 +489,11 @@ std::optional<ChartReading> ReadoutAfterKey(const DistributionView& view, const 
 
 std::optional<ChartReading> ReadoutOf(const DistributionView& view, const ChartOptions& options,
                                       const ChartArea& area, const TextWidth& textWidth) {
-  if (!options.readout) return std::nullopt;
+  const std::optional<double> readout = ReadoutIn(options);
+  if (!readout) return std::nullopt;
   const std::optional<Abscissa> abscissa = AbscissaOf(view, options, area, textWidth);
   if (!abscissa) return std::nullopt;
-  return ReadingAt(*abscissa, options, HeldToChart(*abscissa, options, *options.readout));
+  return ReadingAt(*abscissa, options, HeldToChart(*abscissa, options, *readout));
 }
 
 std::string ReadoutText(const DistributionView& view, const std::optional<ChartReading>& reading) {
@@ -546,8 +555,8 @@ ChartDrawing DrawFan(const DistributionChart& chart, const ChartArea& area, cons
   }
   shapes.push_back(
       {Ink::Start, ShapeKind::Dot, kStartDot * area.scale, {{frame.X(0), frame.Y(d.inputs.price)}}});
-  if (options.readout) {
-    MarkReading(frame, frame.X(std::clamp(*options.readout, 0.0, d.inputs.months)), area, shapes);
+  if (const std::optional<double> readout = ReadoutIn(options)) {
+    MarkReading(frame, frame.X(std::clamp(*readout, 0.0, d.inputs.months)), area, shapes);
   }
   return CloseFrame(std::move(frame), area, labeller, laid.texts);
 }
@@ -592,13 +601,17 @@ ChartDrawing DrawDensity(const PriceDistribution& d, const ChartArea& area, cons
   const double thick = kCurvePen * area.scale;
   const double thin = kThinPen * area.scale;
   std::vector<Shape>& shapes = frame.drawing.shapes;
-  Shape band{Ink::Band, ShapeKind::Area, 0, {{frame.X(h.lower), plot.bottom}}};
+  // A negative volatility, which the form takes as typed, puts the band's
+  // "lower" end above its upper one: the band lies between them either way.
+  const double bandLow = std::min(h.lower, h.upper);
+  const double bandHigh = std::max(h.lower, h.upper);
+  Shape band{Ink::Band, ShapeKind::Area, 0, {{frame.X(bandLow), plot.bottom}}};
   Shape curve{Ink::Text, ShapeKind::Line, thick, {}};
   for (std::size_t i = 0; i < prices.size(); ++i) {
     curve.points.push_back(on(prices[i], densities[i]));
-    if (prices[i] >= h.lower && prices[i] <= h.upper) band.points.push_back(curve.points.back());
+    if (prices[i] >= bandLow && prices[i] <= bandHigh) band.points.push_back(curve.points.back());
   }
-  band.points.push_back({frame.X(h.upper), plot.bottom});
+  band.points.push_back({frame.X(bandHigh), plot.bottom});
   shapes.push_back(std::move(band));
 
   // The area beyond the target, hatched under the curve, on the side of the
@@ -644,8 +657,8 @@ ChartDrawing DrawDensity(const PriceDistribution& d, const ChartArea& area, cons
     const double x = frame.X(*target);
     shapes.push_back({Ink::Target, ShapeKind::Line, thick, {{x, plot.top}, {x, plot.bottom}}});
   }
-  if (options.readout) {
-    MarkReading(frame, frame.X(std::clamp(*options.readout, lowPrice, highPrice)), area, shapes);
+  if (const std::optional<double> readout = ReadoutIn(options)) {
+    MarkReading(frame, frame.X(std::clamp(*readout, lowPrice, highPrice)), area, shapes);
   }
   ChartDrawing drawing = CloseFrame(std::move(frame), area, labeller, laid.texts);
   if (probability) drawing.labels.push_back(std::move(*probability));

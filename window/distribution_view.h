@@ -54,8 +54,9 @@ std::string PercentilesText(const DistributionView& view, std::string_view lineE
 
 // The window's choices for its chart, and where its reading stands: a month
 // on the fan, a price on the density; none until the pointer or a key sets
-// one. Leaving the chart with the pointer keeps the last reading, so that it
-// can still be read (by a screen reader too) once the pointer is elsewhere.
+// one (a reading that is not a finite number is none). Leaving the chart
+// with the pointer keeps the last reading, so that it can still be read (by
+// a screen reader too) once the pointer is elsewhere.
 struct ChartOptions {
   bool logarithmic = false;
   bool density = false;  // the density at the horizon, rather than the fan over the months

@@ -4,7 +4,10 @@
 // window a message or a chart whose every point is finite and inside the plot.
 // With two more doubles, the range's ends: the window's answers about any
 // distribution it reads are probabilities (no NaN, in [0, 1]), its
-// percentiles ascend from 0 up and its density is never negative.
+// percentiles ascend from 0 up and its density is never negative. With a
+// double and a byte more, the pointer's x and the keys: the reading of
+// either chart (there only where the chart is drawn, its number finite, its
+// probability one) and the chart drawn with its marker, the density too.
 #include <array>
 #include <cmath>
 #include <cstddef>
@@ -93,19 +96,55 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const double width = std::fmod(std::fabs(values[6]), 4000);
   const double height = std::fmod(std::fabs(values[7]), 4000);
   if (!std::isfinite(width) || !std::isfinite(height)) return 0;
-  const auto textWidth = [](std::string_view text) { return 9.6 * static_cast<double>(text.size()); };
-  const cotalia::ChartDrawing drawing = cotalia::DrawChart(view, {width, height, 16}, textWidth, logarithmic);
-  if (drawing.shapes.empty() && drawing.labels.size() != 1) std::abort();
-  const cotalia::PlotBox& plot = drawing.plot;
-  for (const cotalia::Shape& shape : drawing.shapes) {
-    for (const cotalia::Point& point : shape.points) {
-      if (!(point.x >= plot.left && point.x <= plot.right && point.y >= plot.top && point.y <= plot.bottom)) {
-        std::abort();
+  const cotalia::ChartArea area{width, height, 16};
+  const cotalia::TextWidth textWidth = [](std::string_view text) {
+    return 9.6 * static_cast<double>(text.size());
+  };
+  const auto check = [](const cotalia::ChartDrawing& drawing) {
+    if (drawing.shapes.empty() && drawing.labels.size() != 1) std::abort();
+    const cotalia::PlotBox& box = drawing.plot;
+    for (const cotalia::Shape& shape : drawing.shapes) {
+      for (const cotalia::Point& point : shape.points) {
+        if (!(point.x >= box.left && point.x <= box.right && point.y >= box.top && point.y <= box.bottom)) {
+          std::abort();
+        }
       }
     }
+    for (const cotalia::Label& label : drawing.labels) {
+      if (!std::isfinite(label.topLeft.x) || !std::isfinite(label.topLeft.y)) std::abort();
+    }
+  };
+  check(cotalia::DrawChart(view, area, textWidth, logarithmic));
+
+  // The reading: the pointer's x, then up to three keys, after the range.
+  constexpr std::size_t kReadingAt = kRangeAt + 2 * sizeof(double);
+  if (size < kReadingAt + sizeof(double) + 1) return 0;
+  double x = 0;
+  std::memcpy(&x, data + kReadingAt, sizeof x);
+  const std::uint8_t flags = data[kReadingAt + sizeof x];
+  cotalia::ChartOptions options{logarithmic, (flags & 1) != 0, std::nullopt};
+  const bool chart = !cotalia::DrawChart(view, area, textWidth, options).shapes.empty();
+  const auto readable = [&](const std::optional<cotalia::ChartReading>& reading) {
+    if (reading.has_value() != chart) std::abort();
+    if (!reading) return;
+    if (!std::isfinite(reading->at) || reading->text.empty()) std::abort();
+    if (options.density && !(reading->below >= 0 && reading->below <= 1)) std::abort();
+    options.readout = reading->at;
+  };
+  // A reading kept from other inputs: any number at all.
+  options.readout = x;
+  const std::optional<cotalia::ChartReading> kept = cotalia::ReadoutOf(view, options, area, textWidth);
+  if (kept.has_value() != (chart && std::isfinite(x))) std::abort();
+  if (kept && !std::isfinite(kept->at)) std::abort();
+  check(cotalia::DrawChart(view, area, textWidth, options));
+  options.readout.reset();
+  const std::optional<cotalia::ChartReading> pointed = cotalia::ReadoutAt(view, options, area, textWidth, x);
+  if (std::isfinite(x)) readable(pointed);
+  for (int key = 0; key < 3; ++key) {
+    const auto which = static_cast<cotalia::ReadoutKey>((flags >> (1 + 2 * key)) & 3);
+    readable(cotalia::ReadoutAfterKey(view, options, area, textWidth, which));
   }
-  for (const cotalia::Label& label : drawing.labels) {
-    if (!std::isfinite(label.topLeft.x) || !std::isfinite(label.topLeft.y)) std::abort();
-  }
+  check(cotalia::DrawChart(view, area, textWidth, options));
+  if (cotalia::ReadoutText(view, std::nullopt).empty() == drawn) std::abort();
   return 0;
 }

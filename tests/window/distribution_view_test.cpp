@@ -937,6 +937,8 @@ const DensityCase kDensities[] = {
     {"TargetFarAboveTheBand", {kWorked, "95", "1E300"}, true},
     {"TargetFarBelowTheBand", {kWorked, "95", "1E-300"}, false},
     {"TinySpread", {{"100", "10", "1E-10", "12"}, "95", "110.517"}, false},
+    // A negative volatility spreads as its size; the band's ends swap.
+    {"NegativeVolatility", {{"100", "10", "-20", "12"}, "95", "130"}, false},
     {"LargePrice", {{"1E150", "0", "20", "12"}, "95", ""}, true},
     {"SmallPrice", {{"1E-300", "0", "20", "12"}, "95", ""}, true},
     {"BelowOne", {{"0.05", "10", "20", "12"}, "99", "0.065"}, false},
