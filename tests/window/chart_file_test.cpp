@@ -87,6 +87,33 @@ TEST(ChartFileKinds, CaptionsExtensionsAndScales) {
   EXPECT_EQ(kChartFileKinds[2].format, ChartFileFormat::Svg);
 }
 
+// The kind a saved file gets: by the extension its name ends in, whatever
+// its case, else by the filter; the filter's own where both say PNG.
+TEST(ChartFileKindOf, TheNameDecidesWhereItNamesAKind) {
+  const struct {
+    std::string_view name;
+    std::size_t filter;
+    std::size_t kind;  // index in kChartFileKinds
+  } rows[] = {
+      {"gráfico.png", 0, 0},
+      {"gráfico.png", 1, 1},           // twice the size, as chosen
+      {"gráfico.svg", 0, 2},           // the name says SVG
+      {"gráfico.SVG", 1, 2},           // in any case
+      {"gráfico.PNG", 2, 0},           // the name says PNG, the filter SVG: a PNG at the window's size
+      {"gráfico", 1, 1},               // no extension: the filter's
+      {"gráfico.jpg", 2, 2},           // an extension of no kind: the filter's
+      {"carpeta.svg/gráfico", 0, 0},   // a point in a folder's name is no extension
+      {"carpeta.svg\\gráfico", 1, 1},  // nor in a Windows folder's
+      {"gráfico.", 2, 2},
+      {"gráfico.svg", 99, 2},  // a filter beyond the list: the last kind's
+      {"gráfico", 99, 2},
+  };
+  for (const auto& row : rows) {
+    EXPECT_EQ(&ChartFileKindOf(row.name, row.filter), &kChartFileKinds[row.kind])
+        << row.name << " under filter " << row.filter;
+  }
+}
+
 enum class Before {
   Nothing,
   LongerFile,    // the file already holds more than is written
