@@ -502,14 +502,16 @@ std::string ReadoutText(const DistributionView& view, const std::optional<ChartR
   return std::string(kReadoutHint);
 }
 
-std::string DescriptionOf(const DistributionView& view, const ChartOptions& options) {
+std::string DescriptionOf(const DistributionView& view, const ChartOptions& options,
+                          const std::optional<ChartReading>& reading) {
+  const std::string first = reading ? reading->text + ". " : std::string();
   const auto* shown = std::get_if<DistributionChart>(&view.chart);
-  if (shown == nullptr || !options.density) return view.description;
+  if (shown == nullptr || !options.density) return first + view.description;
   const PriceDistribution& d = shown->distribution;
   if (d.horizon.logPrice.deviation == 0) {
-    return view.description + " Sin dispersión, el precio es seguro: no tiene densidad.";
+    return first + view.description + " Sin dispersión, el precio es seguro: no tiene densidad.";
   }
-  return view.description + " Densidad del precio a " + MonthsText(d) + ", más alta en la moda, " +
+  return first + view.description + " Densidad del precio a " + MonthsText(d) + ", más alta en la moda, " +
          TextOfNumber(ModeOf(d)) + ".";
 }
 

@@ -81,10 +81,6 @@ ChartDrawing DrawChart(const DistributionView& view, const ChartArea& area, cons
 ChartDrawing DrawChart(const DistributionView& view, const ChartArea& area, const TextWidth& textWidth,
                        bool logarithmic);
 
-// The chart's description for its kind: on the density, the view's with the
-// mode, or the certain price, after it.
-std::string DescriptionOf(const DistributionView& view, const ChartOptions& options);
-
 // A reading of the chart: where its marker stands, the sentence under the
 // chart, and the numbers the sentence writes (those of the model's own
 // functions: PricePointAfter for a month, ProbabilitiesOf for a price, so
@@ -118,6 +114,13 @@ std::optional<ChartReading> ReadoutAfterKey(const DistributionView& view, const 
 // its end. None where options.readout is none or the chart is a message.
 std::optional<ChartReading> ReadoutOf(const DistributionView& view, const ChartOptions& options,
                                       const ChartArea& area, const TextWidth& textWidth);
+
+// The chart's description for its kind: on the density, the view's with the
+// mode, or the certain price, after it; with a reading, the reading first,
+// so that a screen reader on the chart hears each reading as the arrow keys
+// move it (a description that changes on the focused object is spoken).
+std::string DescriptionOf(const DistributionView& view, const ChartOptions& options,
+                          const std::optional<ChartReading>& reading = std::nullopt);
 
 // The line under the chart: the reading, or how to get one, or nothing
 // where the chart is a message.

@@ -1144,6 +1144,11 @@ TEST(DensityChart, ACertainPriceIsAMessage) {
   EXPECT_EQ(DescriptionOf(view, {true, true, std::nullopt}),
             view.description + " Densidad del precio a 12 meses, más alta en la moda, 104.081077419239.");
   EXPECT_EQ(DescriptionOf(view, {true, false, std::nullopt}), view.description);
+  // A reading leads, on either chart.
+  const ChartReading reading{12, "Mes 12: banda", {}, 0};
+  EXPECT_EQ(DescriptionOf(view, {false, false, 12.0}, reading), "Mes 12: banda. " + view.description);
+  EXPECT_EQ(DescriptionOf(view, {true, true, 100.0}, reading),
+            "Mes 12: banda. " + DescriptionOf(view, {true, true, std::nullopt}));
   const DistributionView message = ViewOf({{"0", "10", "20", "12"}, "95", ""});
   EXPECT_EQ(DescriptionOf(message, {false, true, std::nullopt}), message.description);
   // Too small an area is the fan's message too.

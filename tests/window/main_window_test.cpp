@@ -583,6 +583,9 @@ class MainWindowTest : public QObject {
     for (const auto& k : keys) {
       QTest::keyClick(chart, k.key);
       QCOMPARE(line->text(), expected(false, k.month));
+      // A screen reader on the chart hears the reading: its description
+      // leads with it.
+      QVERIFY(chart->accessibleDescription().startsWith(expected(false, k.month) + QStringLiteral(". ")));
     }
     QTest::keyClick(chart, Qt::Key_End);
     QCOMPARE(line->text(), horizon);

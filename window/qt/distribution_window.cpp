@@ -120,7 +120,9 @@ void DistributionWindow::showReading(const std::optional<ChartReading>& reading)
   const QString text = QStringOf(ReadoutText(view_, reading));
   line->setText(text);
   line->setAccessibleDescription(text);
-  controls_.as<ChartWidget>(DistributionControl::Chart)->update();
+  auto* chart = controls_.as<ChartWidget>(DistributionControl::Chart);
+  chart->setAccessibleDescription(QStringOf(DescriptionOf(view_, options_, reading)));
+  chart->update();
 }
 
 }  // namespace cotalia
