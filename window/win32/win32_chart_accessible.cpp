@@ -23,8 +23,9 @@ bool IsSelf(const VARIANT& child) { return child.vt == VT_I4 && child.lVal == CH
 // with the chart's own name, description and role.
 class ChartAccessible final : public IAccessible, public IOleWindow {
  public:
-  ChartAccessible(HWND chart, IAccessible* standard, std::string_view name, ChartDescription describe)
-      : chart_(chart), standard_(standard), name_(name), describe_(describe) {}
+  ChartAccessible(HWND chart, IAccessible* standard, std::string_view name, ChartDescription describe,
+                  bool line)
+      : chart_(chart), standard_(standard), name_(name), describe_(describe), line_(line) {}
   ChartAccessible(const ChartAccessible&) = delete;
   ChartAccessible& operator=(const ChartAccessible&) = delete;
 
@@ -67,7 +68,7 @@ class ChartAccessible final : public IAccessible, public IOleWindow {
     if (role == nullptr) return E_POINTER;
     if (!IsSelf(child)) return E_INVALIDARG;
     role->vt = VT_I4;
-    role->lVal = ROLE_SYSTEM_CHART;
+    role->lVal = line_ ? ROLE_SYSTEM_STATICTEXT : ROLE_SYSTEM_CHART;
     return S_OK;
   }
 
@@ -103,7 +104,8 @@ class ChartAccessible final : public IAccessible, public IOleWindow {
     return standard_->get_accChild(child, object);
   }
   HRESULT STDMETHODCALLTYPE get_accValue(VARIANT child, BSTR* value) override {
-    return standard_->get_accValue(child, value);
+    if (!line_) return standard_->get_accValue(child, value);
+    return get_accDescription(child, value);
   }
   HRESULT STDMETHODCALLTYPE get_accState(VARIANT child, VARIANT* state) override {
     return standard_->get_accState(child, state);
@@ -154,22 +156,32 @@ class ChartAccessible final : public IAccessible, public IOleWindow {
   IAccessible* standard_;
   std::string_view name_;
   ChartDescription describe_;
+  bool line_;
   LONG references_ = 1;
 };
 
-}  // namespace
-
-LRESULT AccessibleChartObject(HWND chart, WPARAM wParam, std::string_view name, ChartDescription describe) {
+LRESULT AccessibleObject(HWND chart, WPARAM wParam, std::string_view name, ChartDescription describe,
+                         bool line) {
   IAccessible* standard = nullptr;
   if (FAILED(CreateStdAccessibleObject(chart, OBJID_CLIENT, __uuidof(IAccessible),
                                        reinterpret_cast<void**>(&standard)))) {
     return 0;
   }
-  auto* accessible = new ChartAccessible(chart, standard, name, describe);
+  auto* accessible = new ChartAccessible(chart, standard, name, describe, line);
   const LRESULT result =
       LresultFromObject(__uuidof(IAccessible), wParam, static_cast<IAccessible*>(accessible));
   accessible->Release();
   return result;
+}
+
+}  // namespace
+
+LRESULT AccessibleChartObject(HWND chart, WPARAM wParam, std::string_view name, ChartDescription describe) {
+  return AccessibleObject(chart, wParam, name, describe, false);
+}
+
+LRESULT AccessibleLineObject(HWND line, WPARAM wParam, std::string_view name, ChartDescription describe) {
+  return AccessibleObject(line, wParam, name, describe, true);
 }
 
 }  // namespace cotalia

@@ -114,9 +114,10 @@ void Prepare(Gdiplus::Graphics& graphics) {
   graphics.SetTextRenderingHint(Gdiplus::TextRenderingHintClearTypeGridFit);
 }
 
-ChartDrawing DrawingIn(const ChartDrawer& drawer, Gdiplus::Graphics& graphics, const Gdiplus::Font& font,
-                       SIZE area, UINT dpi) {
-  if (!drawer) return {};
+// The chart's area and its labels' measure in that graphics and font: what
+// a drawing is laid out in, and a reading of it taken.
+void MeasuredIn(Gdiplus::Graphics& graphics, const Gdiplus::Font& font, SIZE area, UINT dpi,
+                const std::function<void(const ChartArea&, const TextWidth&)>& use) {
   const TextWidth width = [&graphics, &font](std::string_view text) {
     const std::wstring wide = WideOf(text);
     Gdiplus::RectF bounds;
@@ -124,9 +125,29 @@ ChartDrawing DrawingIn(const ChartDrawer& drawer, Gdiplus::Graphics& graphics, c
                            LabelFormat(), &bounds);
     return static_cast<double>(bounds.Width);
   };
-  return drawer(
-      {static_cast<double>(area.cx), static_cast<double>(area.cy), font.GetHeight(&graphics), dpi / 96.0},
+  use({static_cast<double>(area.cx), static_cast<double>(area.cy), font.GetHeight(&graphics), dpi / 96.0},
       width);
+}
+
+ChartDrawing DrawingIn(const ChartDrawer& drawer, Gdiplus::Graphics& graphics, const Gdiplus::Font& font,
+                       SIZE area, UINT dpi) {
+  if (!drawer) return {};
+  ChartDrawing drawing;
+  MeasuredIn(graphics, font, area, dpi,
+             [&](const ChartArea& chartArea, const TextWidth& width) { drawing = drawer(chartArea, width); });
+  return drawing;
+}
+
+// A line's text as screen readers read it; none once the line is gone.
+std::optional<std::string> TextOfLine(HWND line) {
+  if (IsWindow(line) == FALSE) return std::nullopt;
+  return WindowTextOf(line);
+}
+
+// A line the window writes rather than the table: a note without a caption,
+// named for screen readers.
+bool IsWrittenLine(const WindowControl& row) {
+  return row.role == ControlRole::Note && row.caption.empty() && !row.accessibleName.empty();
 }
 
 void Paint(const ChartDrawing& drawing, Gdiplus::Graphics& graphics, const Gdiplus::Font& font) {
@@ -470,11 +491,10 @@ LRESULT CALLBACK Win32DescribedWindow::Procedure(HWND window, UINT message, WPAR
                          : DefWindowProcW(window, message, wParam, lParam);
 }
 
-const Win32DescribedWindow* Win32DescribedWindow::WindowOfChart(HWND chart, std::size_t& row) {
-  if (IsWindow(chart) == FALSE) return nullptr;
-  const auto* self =
-      reinterpret_cast<const Win32DescribedWindow*>(GetWindowLongPtrW(GetParent(chart), GWLP_USERDATA));
-  const int id = GetDlgCtrlID(chart);
+Win32DescribedWindow* Win32DescribedWindow::WindowOfChild(HWND child, std::size_t& row) {
+  if (IsWindow(child) == FALSE) return nullptr;
+  auto* self = reinterpret_cast<Win32DescribedWindow*>(GetWindowLongPtrW(GetParent(child), GWLP_USERDATA));
+  const int id = GetDlgCtrlID(child);
   if (self == nullptr || id < Win32RowId(0) || id >= Win32RowId(self->charts_.size())) return nullptr;
   row = static_cast<std::size_t>(id - Win32RowId(0));
   return self;
@@ -483,7 +503,7 @@ const Win32DescribedWindow* Win32DescribedWindow::WindowOfChart(HWND chart, std:
 // What the window says of the chart now; none once its window is gone.
 std::optional<std::string> Win32DescribedWindow::DescriptionOfChart(HWND chart) {
   std::size_t row = 0;
-  const Win32DescribedWindow* self = WindowOfChart(chart, row);
+  const Win32DescribedWindow* self = WindowOfChild(chart, row);
   if (self == nullptr) return std::nullopt;
   return self->charts_[row].description;
 }
@@ -491,7 +511,7 @@ std::optional<std::string> Win32DescribedWindow::DescriptionOfChart(HWND chart) 
 LRESULT CALLBACK Win32DescribedWindow::ChartProcedure(HWND chart, UINT message, WPARAM wParam,
                                                       LPARAM lParam) {
   std::size_t row = 0;
-  const Win32DescribedWindow* self = WindowOfChart(chart, row);
+  Win32DescribedWindow* self = WindowOfChild(chart, row);
   switch (message) {
     case WM_ERASEBKGND:
       return 1;  // painted whole
@@ -510,6 +530,16 @@ LRESULT CALLBACK Win32DescribedWindow::ChartProcedure(HWND chart, UINT message, 
     case WM_LBUTTONDOWN:
       SetFocus(chart);
       return 0;
+    case WM_MOUSEMOVE:
+      if (self != nullptr) self->ChartPointer(row, static_cast<short>(LOWORD(lParam)));
+      return 0;
+    case WM_GETDLGCODE:
+      // The arrows move along the chart rather than to the next control;
+      // Tab still leaves it.
+      return DLGC_WANTARROWS;
+    case WM_KEYDOWN:
+      if (self != nullptr && self->ChartKey(row, wParam)) return 0;
+      break;
     case WM_SETFOCUS:
     case WM_KILLFOCUS:
     case WM_UPDATEUISTATE:
@@ -525,6 +555,47 @@ LRESULT CALLBACK Win32DescribedWindow::ChartProcedure(HWND chart, UINT message, 
       break;
   }
   return DefWindowProcW(chart, message, wParam, lParam);
+}
+
+// A static control that answers screen readers with its row's name, its
+// text being its value; the rest is the static control's own, whose
+// procedure the line keeps in its user data.
+LRESULT CALLBACK Win32DescribedWindow::LineProcedure(HWND line, UINT message, WPARAM wParam, LPARAM lParam) {
+  const auto base = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(line, GWLP_USERDATA));
+  if (message == WM_GETOBJECT && static_cast<DWORD>(lParam) == static_cast<DWORD>(OBJID_CLIENT)) {
+    std::size_t row = 0;
+    if (const Win32DescribedWindow* self = WindowOfChild(line, row)) {
+      return AccessibleLineObject(line, wParam, self->description_.controls[row].accessibleName, TextOfLine);
+    }
+  }
+  return CallWindowProcW(base, line, message, wParam, lParam);
+}
+
+void Win32DescribedWindow::ChartPointer(std::size_t /*row*/, int /*x*/) {}
+
+bool Win32DescribedWindow::ChartKey(std::size_t /*row*/, WPARAM /*key*/) { return false; }
+
+void Win32DescribedWindow::MeasureChartAt(
+    std::size_t row, const std::function<void(const ChartArea&, const TextWidth&)>& use) const {
+  HWND chart = controls_[row];
+  RECT client{};
+  GetClientRect(chart, &client);
+  HDC context = GetDC(chart);
+  {
+    Gdiplus::Graphics graphics(context);
+    Prepare(graphics);
+    const Gdiplus::Font font(context, font_);
+    MeasuredIn(graphics, font, {client.right, client.bottom}, GetDpiForWindow(chart), use);
+  }
+  ReleaseDC(chart, context);
+}
+
+void Win32DescribedWindow::SetLineAt(std::size_t row, std::string_view utf8) const {
+  HWND line = controls_[row];
+  if (line == nullptr || WindowTextOf(line) == utf8) return;
+  SetWindowTextW(line, WideOf(utf8).c_str());
+  NotifyWinEvent(EVENT_OBJECT_VALUECHANGE, line, OBJID_CLIENT, CHILDID_SELF);
+  NotifyWinEvent(EVENT_OBJECT_DESCRIPTIONCHANGE, line, OBJID_CLIENT, CHILDID_SELF);
 }
 
 LRESULT Win32DescribedWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -608,6 +679,10 @@ void Win32DescribedWindow::CreateControls() {
     controls_[i] = create(windowClass.name, TextOf(row), WS_GROUP | visible | windowClass.style,
                           windowClass.extendedStyle, Win32RowId(i));
     if (row.role == ControlRole::Progress) SendMessageW(controls_[i], PBM_SETRANGE32, 0, kProgressSteps);
+    if (IsWrittenLine(row)) {
+      SetWindowLongPtrW(controls_[i], GWLP_USERDATA, GetWindowLongPtrW(controls_[i], GWLP_WNDPROC));
+      SetWindowLongPtrW(controls_[i], GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(LineProcedure));
+    }
     for (std::size_t b = 0; b < row.choices.size(); ++b) {
       create(L"BUTTON", row.choices[b], WS_VISIBLE | BS_AUTORADIOBUTTON | (b == 0 ? WS_GROUP : 0), 0,
              Win32ChoiceId(i, b));

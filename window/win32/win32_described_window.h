@@ -13,6 +13,7 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -120,6 +121,26 @@ class Win32DescribedWindow {
   void SetChart(Row row, ChartDrawer drawer, std::string description) {
     SetChartAt(static_cast<std::size_t>(row), std::move(drawer), std::move(description));
   }
+  // Calls `use` with the chart's area and its labels' measure as its
+  // painting gives them now, at the window's DPI and in its font: a reading
+  // of the chart is taken in the very area the chart is drawn in.
+  template <typename Row>
+  void MeasureChart(Row row, const std::function<void(const ChartArea&, const TextWidth&)>& use) const {
+    MeasureChartAt(static_cast<std::size_t>(row), use);
+  }
+  // Redraws a chart whose drawer draws something else now (its marker
+  // moved) but says the same of it.
+  template <typename Row>
+  void RepaintChart(Row row) const {
+    InvalidateRect(control(row), nullptr, FALSE);
+  }
+  // Writes a line that the window rewrites (a row of role Note without a
+  // caption), and tells screen readers that its value changed; nothing
+  // where it already says that.
+  template <typename Row>
+  void SetLine(Row row, std::string_view utf8) const {
+    SetLineAt(static_cast<std::size_t>(row), utf8);
+  }
   // Shows or hides a control; the focus leaves it first when it goes, as it
   // does when it is disabled.
   void ShowControl(HWND control, bool shown);
@@ -130,6 +151,11 @@ class Win32DescribedWindow {
   // the menu (Guardar gráfico como…, Copiar gráfico) are the window's own
   // and do not come here.
   virtual void Command(int id, int code, HWND control) = 0;
+  // The pointer moved over the chart of a row, x pixels from its left; a
+  // key went down while the chart had the focus, true where the window took
+  // it. The arrows reach a chart: it asks the dialog keys for them.
+  virtual void ChartPointer(std::size_t row, int x);
+  virtual bool ChartKey(std::size_t row, WPARAM key);
   // Esc and the close box hide the window: it is kept for the next time and
   // ends with the form.
   virtual void Close();
@@ -144,9 +170,13 @@ class Win32DescribedWindow {
 
   static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   static LRESULT CALLBACK ChartProcedure(HWND chart, UINT message, WPARAM wParam, LPARAM lParam);
+  static LRESULT CALLBACK LineProcedure(HWND line, UINT message, WPARAM wParam, LPARAM lParam);
   static std::optional<std::string> DescriptionOfChart(HWND chart);
-  static const Win32DescribedWindow* WindowOfChart(HWND chart, std::size_t& row);
+  static Win32DescribedWindow* WindowOfChild(HWND child, std::size_t& row);
   void SetChartAt(std::size_t row, ChartDrawer drawer, std::string description);
+  void MeasureChartAt(std::size_t row,
+                      const std::function<void(const ChartArea&, const TextWidth&)>& use) const;
+  void SetLineAt(std::size_t row, std::string_view utf8) const;
   void CreateControls();
   void Choose(std::size_t row);
   void Layout();

@@ -6,6 +6,16 @@
 
 namespace cotalia {
 
+namespace {
+
+// A row's notification is one of its choice's buttons being clicked.
+bool ChoiceClicked(DistributionControl choice, int id, int code) {
+  const int first = Win32ChoiceButtonId(choice, 0);
+  return code == BN_CLICKED && id >= first && id < first + static_cast<int>(ControlOf(choice).choices.size());
+}
+
+}  // namespace
+
 Win32DistributionWindow::Win32DistributionWindow(HINSTANCE instance, HWND owner, FormTexts formTexts)
     : Win32DescribedWindow(kDistributionWindow), formTexts_(std::move(formTexts)) {
   Create(instance, owner, kWin32DistributionClass, kDistributionMenuItems);
@@ -20,33 +30,89 @@ void Win32DistributionWindow::Show() {
 
 void Win32DistributionWindow::Refresh() {
   const std::array<std::string, 4> texts = formTexts_();
-  view_ = ViewOf({{texts[0], texts[1], texts[2], texts[3]},
-                  WindowTextOf(control(DistributionControl::Level)),
-                  WindowTextOf(control(DistributionControl::Target))});
-  const bool logarithmic = Chosen(DistributionControl::PriceAxis, kLogarithmicPriceAxis);
+  const std::string level = WindowTextOf(control(DistributionControl::Level));
+  const std::string target = WindowTextOf(control(DistributionControl::Target));
+  const std::string lower = WindowTextOf(control(DistributionControl::Lower));
+  const std::string upper = WindowTextOf(control(DistributionControl::Upper));
+  view_ = ViewOf({{texts[0], texts[1], texts[2], texts[3]}, level, target, lower, upper});
+  const bool density = Chosen(DistributionControl::ChartKind, kDensityChart);
+  // A month on the fan is no price on the density: another chart starts
+  // with no reading.
+  if (density != options_.density) options_.readout.reset();
+  options_.density = density;
+  options_.logarithmic = Chosen(DistributionControl::PriceAxis, kLogarithmicPriceAxis);
   SetWindowTextW(control(DistributionControl::Figures), WideOf(FiguresText(view_, "\r\n")).c_str());
+  SetWindowTextW(control(DistributionControl::Percentiles), WideOf(PercentilesText(view_, "\r\n")).c_str());
   SetChart(
       DistributionControl::Chart,
-      [this, logarithmic](const ChartArea& area, const TextWidth& textWidth) {
-        return DrawChart(view_, area, textWidth, logarithmic);
+      [this](const ChartArea& area, const TextWidth& textWidth) {
+        return DrawChart(view_, area, textWidth, options_);
       },
-      view_.description);
+      DescriptionOf(view_, options_));
+  MeasureChart(DistributionControl::Chart, [this](const ChartArea& area, const TextWidth& textWidth) {
+    ShowReading(ReadoutOf(view_, options_, area, textWidth));
+  });
+}
+
+// The reading where the view puts it: the chart's marker, which its drawer
+// reads from the options, and the line under the chart.
+void Win32DistributionWindow::ShowReading(const std::optional<ChartReading>& reading) {
+  options_.readout = reading ? std::optional(reading->at) : std::nullopt;
+  SetLine(DistributionControl::Readout, ReadoutText(view_, reading));
+  RepaintChart(DistributionControl::Chart);
+}
+
+void Win32DistributionWindow::ChartPointer(std::size_t /*row*/, int x) {
+  MeasureChart(DistributionControl::Chart, [this, x](const ChartArea& area, const TextWidth& textWidth) {
+    ShowReading(ReadoutAt(view_, options_, area, textWidth, x));
+  });
+}
+
+bool Win32DistributionWindow::ChartKey(std::size_t /*row*/, WPARAM key) {
+  ReadoutKey readoutKey{};
+  switch (key) {
+    case VK_LEFT:
+      readoutKey = ReadoutKey::Left;
+      break;
+    case VK_RIGHT:
+      readoutKey = ReadoutKey::Right;
+      break;
+    case VK_HOME:
+      readoutKey = ReadoutKey::Home;
+      break;
+    case VK_END:
+      readoutKey = ReadoutKey::End;
+      break;
+    default:
+      return false;
+  }
+  MeasureChart(DistributionControl::Chart,
+               [this, readoutKey](const ChartArea& area, const TextWidth& textWidth) {
+                 ShowReading(ReadoutAfterKey(view_, options_, area, textWidth, readoutKey));
+               });
+  return true;
 }
 
 void Win32DistributionWindow::Command(int id, int code, HWND control) {
   if (control == nullptr) {
     if (id == Win32MenuId(MenuCommand::CopyFigures)) {
-      PutTextOnClipboard(window(), FiguresText(view_.figures, "\r\n"), HtmlTableOf(view_.figures));
+      // The figures, then the percentiles, each labelled as a pasted table
+      // needs it.
+      PutTextOnClipboard(window(), FiguresText(view_.copied, "\r\n"), HtmlTableOf(view_.copied));
     }
     return;
   }
-  const bool edited = code == EN_CHANGE && (id == Win32DistributionControlId(DistributionControl::Level) ||
-                                            id == Win32DistributionControlId(DistributionControl::Target));
-  const int firstAxis = Win32ChoiceButtonId(DistributionControl::PriceAxis, 0);
-  const bool chosen =
-      code == BN_CLICKED && id >= firstAxis &&
-      id < firstAxis + static_cast<int>(ControlOf(DistributionControl::PriceAxis).choices.size());
-  if (edited || chosen) Refresh();
+  bool edited = false;
+  if (code == EN_CHANGE) {
+    for (const DistributionControl box : {DistributionControl::Level, DistributionControl::Target,
+                                          DistributionControl::Lower, DistributionControl::Upper}) {
+      edited = edited || id == Win32DistributionControlId(box);
+    }
+  }
+  if (edited || ChoiceClicked(DistributionControl::PriceAxis, id, code) ||
+      ChoiceClicked(DistributionControl::ChartKind, id, code)) {
+    Refresh();
+  }
 }
 
 }  // namespace cotalia

@@ -3,7 +3,9 @@
 // (distribution_description.h) as every described window is
 // (win32_described_window.h), with the menu of a window with charts. It is
 // owned by the form, reads the form's four texts through the function it is
-// given and never writes them.
+// given and never writes them. The pointer over the chart and the arrow
+// keys on it move a reading, which the view computes and the line under
+// the chart shows.
 #pragma once
 
 #include <windows.h>
@@ -12,6 +14,7 @@
 #include <array>
 #include <cstddef>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "distribution_description.h"
@@ -41,15 +44,20 @@ class Win32DistributionWindow final : public Win32DescribedWindow {
   Win32DistributionWindow(HINSTANCE instance, HWND owner, FormTexts formTexts);
 
   const DistributionView& view() const { return view_; }
+  const ChartOptions& options() const { return options_; }
   void Show();
   // Reads the form's texts and the window's own inputs again and redraws.
   void Refresh();
 
  private:
   void Command(int id, int code, HWND control) override;
+  void ChartPointer(std::size_t row, int x) override;
+  bool ChartKey(std::size_t row, WPARAM key) override;
+  void ShowReading(const std::optional<ChartReading>& reading);
 
   FormTexts formTexts_;
   DistributionView view_;
+  ChartOptions options_;
 };
 
 }  // namespace cotalia
