@@ -44,7 +44,18 @@ CHART = "Gráfico de la distribución"
 FIGURE_LINES = ["z: 2.5758293035489", "Precio Minimo: 64.7157320203497", "Precio Maximo: 181.333168049895",
                 "Mediana: 108.328706767496", "Precio Esperado: 110.517091807565",
                 "Variacion esperada: 22.3263055970384", "Por encima de 130: 18.09 %",
-                "Por debajo de 130: 81.91 %"]
+                "Por debajo de 130: 81.91 %", "Toca 130 antes del horizonte: 30.51 %",
+                "Entre 90 y 130: 64.21 %"]
+LOWER_BOX = "Precio mínimo"
+UPPER_BOX = "Precio máximo"
+CHART_KIND_CHOICE = "Gráfico"
+CHART_KIND_SETTING = "Abanico"  # the chart when the window opens
+PERCENTILES = "Percentiles al horizonte"
+PERCENTILE_LINES = ["1 %: 68.0267228577013", "50 %: 108.328706767496", "99 %: 172.507335602005"]
+READING = "Lectura del gráfico"
+# What the chart and the line under it say once the Right key reads the fan
+# from the focused chart: the horizon first.
+READING_START = "Mes 12: banda 64.7157320203497 a 181.333168049895"
 CHART_PARTS = ["99 %", "64.7157320203497", "181.333168049895", "108.328706767496", "18.09 %", "81.91 %"]
 PASTE_ITEM = "Pegar precios"
 ESTIMATION_WINDOW = "Estimación desde precios"
@@ -370,7 +381,7 @@ def read_the_distribution_window(application, main_window):
     if window is None:
         return
     everything = descendants(window)
-    for name, text in [(LEVEL_BOX, "99"), (TARGET_BOX, "130")]:
+    for name, text in [(LEVEL_BOX, "99"), (TARGET_BOX, "130"), (LOWER_BOX, "90"), (UPPER_BOX, "130")]:
         box = named(everything, name, {pyatspi.ROLE_TEXT, pyatspi.ROLE_ENTRY, pyatspi.ROLE_SPIN_BUTTON})
         if box:
             type_into(box[0], name, text)
@@ -383,6 +394,44 @@ def read_the_distribution_window(application, main_window):
     read_the_choices(everything)
     read_the_figures(everything)
     read_the_chart(everything)
+    read_the_percentiles(everything)
+    read_the_chart_with_the_keys(everything)
+
+
+def read_the_percentiles(everything):
+    readable = [o for o in named(everything, PERCENTILES) if text_of(o) is not None]
+    if not readable:
+        fail("no object named %r whose text can be read" % PERCENTILES)
+        return
+    text = text_of(readable[0])
+    print("%r reads:\n%s" % (PERCENTILES, text))
+    for line in PERCENTILE_LINES:
+        check(line in text.splitlines(), "the percentiles read %r" % line)
+
+
+def read_the_chart_with_the_keys(everything):
+    """The chart kind's choice tells its setting; the chart takes the focus,
+    and the Right key reads the fan at the horizon: the chart's description
+    and the line under it both say it."""
+    kind = [o for o in everything if o.name == CHART_KIND_CHOICE or CHART_KIND_CHOICE in labels_of(o)]
+    check(bool(kind), "the chart's kind is announced as %r" % CHART_KIND_CHOICE)
+    settings = [s for o in kind for c in [o] + descendants(o) for s in setting_of(c)]
+    check(CHART_KIND_SETTING in settings, "the chart's kind tells its setting, %r" % CHART_KIND_SETTING, settings)
+    chart = named(everything, CHART)
+    if not chart:
+        return
+    chart[0].queryComponent().grabFocus()
+    wait_for(lambda: pyatspi.STATE_FOCUSED in states_of(chart[0]))
+    check(pyatspi.STATE_FOCUSED in states_of(chart[0]), "the chart takes the focus")
+    subprocess.run(["xdotool", "search", "--onlyvisible", "--name", DISTRIBUTION_WINDOW, "windowfocus", "--sync",
+                    "key", "Right"], timeout=10, check=False)
+    wait_for(lambda: chart[0].description.startswith(READING_START))
+    print("after the Right key, %r is described as: %r" % (CHART, chart[0].description))
+    check(chart[0].description.startswith(READING_START), "the chart's description leads with the reading",
+          chart[0].description)
+    line = [o for o in everything if o.name == READING]
+    said = [o.description for o in line] + [text_of(o) or "" for o in line]
+    check(any(s.startswith(READING_START) for s in said), "%r reads the reading" % READING, said)
 
 
 def read_the_estimation_window(application, main_window):
