@@ -19,26 +19,14 @@
 
 #include "elementary_functions.h"
 #include "estimation.h"
+#include "mpfr_number.h"
 
 namespace cotalia {
 namespace {
 
 constexpr mpfr_prec_t kBits = 256;
 
-// An MPFR number that frees itself.
-class Big {
- public:
-  Big() { mpfr_init2(value_, kBits); }
-  explicit Big(double x) : Big() { mpfr_set_d(value_, x, MPFR_RNDN); }
-  ~Big() { mpfr_clear(value_); }
-  Big(const Big&) = delete;
-  Big& operator=(const Big&) = delete;
-  mpfr_ptr get() { return value_; }
-  double ToDouble() const { return mpfr_get_d(value_, MPFR_RNDN); }
-
- private:
-  mpfr_t value_;
-};
+using Big = MpfrNumber<kBits>;
 
 // |ours - truth| as a double.
 double ErrorOf(double ours, mpfr_srcptr truth) {

@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "mpfr_number.h"
 #include "numeric_runtime.h"
 #include "price_answers.h"
 #include "price_distribution.h"
@@ -34,21 +35,7 @@ constexpr double kUnit = 0x1p-52;
 // some units of the smallest subnormal more.
 constexpr double kSubnormalFloor = 8 * std::numeric_limits<double>::denorm_min();
 
-// An MPFR number that frees itself.
-class Big {
- public:
-  Big() { mpfr_init2(value_, kBits); }
-  explicit Big(double x) : Big() { mpfr_set_d(value_, x, MPFR_RNDN); }
-  ~Big() { mpfr_clear(value_); }
-  Big(const Big&) = delete;
-  Big& operator=(const Big&) = delete;
-  mpfr_ptr get() { return value_; }
-  mpfr_srcptr get() const { return value_; }
-  double ToDouble() const { return mpfr_get_d(value_, MPFR_RNDN); }
-
- private:
-  mpfr_t value_;
-};
+using Big = MpfrNumber<kBits>;
 
 // COTALIA_MPFR_SCALE=n runs n times the random rows, as the elementary
 // functions' tests do.

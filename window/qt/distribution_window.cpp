@@ -69,19 +69,7 @@ void DistributionWindow::resizeEvent(QResizeEvent* event) {
 
 void DistributionWindow::menuCommand(MenuCommand command) {
   const auto& chart = *controls_.as<ChartWidget>(DistributionControl::Chart);
-  switch (command) {
-    case MenuCommand::CopyFigures:
-      CopyFigures(view_.copied);
-      break;
-    case MenuCommand::CopyChart:
-      CopyChart(chart);
-      break;
-    case MenuCommand::SaveChart:
-      SaveChartAs(this, chart);
-      break;
-    default:
-      break;
-  }
+  RunChartWindowCommand(command, this, view_.copied, chart);
 }
 
 void DistributionWindow::refresh() {

@@ -158,19 +158,7 @@ void EstimationWindow::menuCommand(MenuCommand command) {
   const auto* returns = controls_.as<ChartWidget>(EstimationControl::ReturnsChart);
   const ChartWidget& chart =
       returns->hasFocus() ? *returns : *controls_.as<ChartWidget>(EstimationControl::HistoryChart);
-  switch (command) {
-    case MenuCommand::CopyFigures:
-      CopyFigures(view_.figures);
-      break;
-    case MenuCommand::CopyChart:
-      CopyChart(chart);
-      break;
-    case MenuCommand::SaveChart:
-      SaveChartAs(this, chart);
-      break;
-    default:
-      break;
-  }
+  RunChartWindowCommand(command, this, view_.figures, chart);
 }
 
 // Esc closes the window, as it closes a dialog; a reading under way stops.

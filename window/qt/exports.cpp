@@ -79,6 +79,23 @@ std::optional<std::string> SaveChart(const ChartWidget& chart, const QString& pa
   return SaveBytes(std::filesystem::path(path.toStdU16String()), bytes);
 }
 
+void RunChartWindowCommand(MenuCommand command, QWidget* window, std::span<const Figure> figures,
+                           const ChartWidget& chart) {
+  switch (command) {
+    case MenuCommand::CopyFigures:
+      CopyFigures(figures);
+      break;
+    case MenuCommand::CopyChart:
+      CopyChart(chart);
+      break;
+    case MenuCommand::SaveChart:
+      SaveChartAs(window, chart);
+      break;
+    default:
+      break;
+  }
+}
+
 void SaveChartAs(QWidget* window, const ChartWidget& chart) {
   auto* dialog = new QFileDialog(window, QStringOf(kSaveChartTitle));
   dialog->setObjectName(QStringLiteral("saveChart"));

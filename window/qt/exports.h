@@ -12,6 +12,7 @@
 
 #include "chart_file.h"
 #include "figures.h"
+#include "menu_bar.h"
 
 class QByteArray;
 class QImage;
@@ -34,6 +35,11 @@ QByteArray PngOf(const QImage& image);
 std::string ChartSvg(const ChartWidget& chart);
 
 void CopyChart(const ChartWidget& chart);
+
+// A chart window's menu command: its figures to the clipboard, or the chart
+// to the clipboard or to a file. Commands of other windows do nothing.
+void RunChartWindowCommand(MenuCommand command, QWidget* window, std::span<const Figure> figures,
+                           const ChartWidget& chart);
 
 // Asks for a file in the toolkit's save dialog, which asks before replacing
 // one, then saves the chart there. The dialog does not block the program;
