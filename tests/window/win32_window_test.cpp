@@ -24,6 +24,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <map>
 #include <optional>
 #include <span>
 #include <string>
@@ -554,8 +555,17 @@ void ExpectBuiltFromTable(HWND window, const WindowDescription& description) {
       case ControlRole::Label:
       case ControlRole::TextBox:
       case ControlRole::Button:
-      case ControlRole::Note:
         EXPECT_EQ(TextOf(control), WideOf(row.caption));
+        break;
+      case ControlRole::Note:
+        // A note without a caption is a line the window writes; its text is
+        // the window's, and what it is called is its name alone.
+        if (row.caption.empty()) {
+          EXPECT_EQ(AccessibleRoleOf(control), ROLE_SYSTEM_STATICTEXT);
+          EXPECT_EQ(AccessibleTextOf(control, &IAccessible::get_accValue), TextOf(control));
+        } else {
+          EXPECT_EQ(TextOf(control), WideOf(row.caption));
+        }
         break;
       case ControlRole::Chart:
         EXPECT_EQ(TextOf(control), WideOf(row.accessibleName));
@@ -655,7 +665,9 @@ TEST(Win32Window, DistributionWindowTabsRoundItsBoxesAndClosesWithEsc) {
     PostMessageW(focus, WM_KEYDOWN, key, scan);
     PostMessageW(focus, WM_KEYUP, key, scan | static_cast<LPARAM>(0xC0000000));
   };
-  const auto stopsWithChoice = [distribution](std::size_t chosen) {
+  // The price axis's button `chosen`, every other choice's first.
+  std::size_t axisStop = 0;  // the price axis's place among the stops
+  const auto stopsWithChoice = [distribution, &axisStop](std::size_t chosen) {
     std::vector<HWND> stops;
     for (std::size_t i = 0; i < kDistributionControls.size(); ++i) {
       const auto which = static_cast<DistributionControl>(i);
@@ -666,7 +678,10 @@ TEST(Win32Window, DistributionWindowTabsRoundItsBoxesAndClosesWithEsc) {
           stops.push_back(DistributionControlOf(distribution, which));
           break;
         case ControlRole::Choice:
-          stops.push_back(GetDlgItem(distribution, Win32ChoiceButtonId(which, chosen)));
+          if (which == DistributionControl::PriceAxis) axisStop = stops.size();
+          stops.push_back(
+              GetDlgItem(distribution,
+                         Win32ChoiceButtonId(which, which == DistributionControl::PriceAxis ? chosen : 0)));
           break;
         case ControlRole::Label:
         case ControlRole::List:
@@ -679,7 +694,9 @@ TEST(Win32Window, DistributionWindowTabsRoundItsBoxesAndClosesWithEsc) {
     return stops;
   };
   const auto tabRound = [&](const std::vector<HWND>& stops) {
-    ASSERT_EQ(stops.size(), 5u);
+    // The level, the target, the range's two prices, the two choices, the
+    // chart, the figures and the percentiles.
+    ASSERT_EQ(stops.size(), 9u);
     ASSERT_TRUE(WaitFor([&] { return program.focus() == stops[0]; }));
     for (std::size_t i = 1; i <= stops.size(); ++i) {
       press(VK_TAB);
@@ -691,8 +708,7 @@ TEST(Win32Window, DistributionWindowTabsRoundItsBoxesAndClosesWithEsc) {
   // To the price axis, and on to the next button with the arrow key, which
   // chooses it; from the last button, round to the first.
   const auto toPriceAxisAndRight = [&](std::size_t from, std::size_t to) {
-    press(VK_TAB);
-    press(VK_TAB);
+    for (std::size_t i = 0; i < axisStop; ++i) press(VK_TAB);
     HWND first = GetDlgItem(distribution, Win32ChoiceButtonId(DistributionControl::PriceAxis, from));
     HWND next = GetDlgItem(distribution, Win32ChoiceButtonId(DistributionControl::PriceAxis, to));
     ASSERT_TRUE(WaitFor([&] { return program.focus() == first; }));
@@ -701,11 +717,12 @@ TEST(Win32Window, DistributionWindowTabsRoundItsBoxesAndClosesWithEsc) {
     EXPECT_EQ(SendMessageW(next, BM_GETCHECK, 0, 0), BST_CHECKED);
     EXPECT_EQ(SendMessageW(first, BM_GETCHECK, 0, 0), BST_UNCHECKED);
   };
+  ASSERT_GT(axisStop, 0u);
   toPriceAxisAndRight(0, 1);
-  press(VK_TAB);  // to the chart
-  press(VK_TAB);  // to the figures
-  press(VK_TAB);  // and round to the level
-  tabRound(stopsWithChoice(1));
+  const std::vector<HWND> stops = stopsWithChoice(1);
+  // On past the chart and the boxes, and round to the level.
+  for (std::size_t i = axisStop; i < stops.size(); ++i) press(VK_TAB);
+  tabRound(stops);
   toPriceAxisAndRight(1, 0);
 
   const HWND box = program.focus();
@@ -1266,6 +1283,207 @@ struct Box {
   }
 };
 
+// One step of a user with the distribution window: a box typed into, a
+// chart's kind chosen, a key on the focused chart or the pointer over it.
+struct ReadingStep {
+  enum class Act { Type, Choose, Key, Pointer } act;
+  DistributionControl box;             // typed into, where the step types
+  std::string_view text;               // what is typed
+  std::size_t chart = 0;               // the chart's kind chosen
+  WPARAM key = 0;                      // the key pressed
+  double x = 0;                        // the pointer's x, a share of the chart's width
+  std::vector<std::string_view> rows;  // what the figures hold after it
+};
+
+// The worked example with a target of 130 and a range of 90 to 130, read on
+// the fan and then on the density, and the range given the wrong way round
+// and in letters.
+const ReadingStep kReadingSteps[] = {
+    {ReadingStep::Act::Type, DistributionControl::Target, "130", 0, 0, 0, {"Toca 130 antes del horizonte"}},
+    {ReadingStep::Act::Type, DistributionControl::Lower, "90", 0, 0, 0, {}},
+    {ReadingStep::Act::Type,
+     DistributionControl::Upper,
+     "130",
+     0,
+     0,
+     0,
+     {"Entre 90 y 130", "Toca 130 antes"}},
+    {ReadingStep::Act::Key, {}, "", 0, VK_RIGHT, 0, {}},  // from none: the horizon
+    {ReadingStep::Act::Key, {}, "", 0, VK_LEFT, 0, {}},
+    {ReadingStep::Act::Key, {}, "", 0, VK_HOME, 0, {}},
+    {ReadingStep::Act::Key, {}, "", 0, VK_END, 0, {}},
+    {ReadingStep::Act::Pointer, {}, "", 0, 0, 0.3, {}},
+    {ReadingStep::Act::Choose, {}, "", kDensityChart, 0, 0, {"Entre 90 y 130"}},
+    {ReadingStep::Act::Key, {}, "", 0, VK_RIGHT, 0, {}},  // from none: the median
+    {ReadingStep::Act::Key, {}, "", 0, VK_RIGHT, 0, {}},
+    {ReadingStep::Act::Key, {}, "", 0, VK_END, 0, {}},
+    {ReadingStep::Act::Pointer, {}, "", 0, 0, 0.6, {}},
+    {ReadingStep::Act::Type,
+     DistributionControl::Lower,
+     "140",
+     0,
+     0,
+     0,
+     {"Precio m\u00E1ximo: escriba un n\u00FAmero no menor que el precio m\u00EDnimo"}},
+    {ReadingStep::Act::Type,
+     DistributionControl::Lower,
+     "abc",
+     0,
+     0,
+     0,
+     {"Precio m\u00EDnimo: escriba un n\u00FAmero"}},
+    {ReadingStep::Act::Type, DistributionControl::Lower, "90", 0, 0, 0, {"Entre 90 y 130"}},
+    {ReadingStep::Act::Choose, {}, "", 0, 0, 0, {"Entre 90 y 130"}},
+};
+
+// The chart's area and its labels' measure as the program has them for its
+// chart: the same window font at its DPI, measured by the same GDI+.
+std::optional<ChartReading> ReadingIn(
+    HWND chart, const std::function<std::optional<ChartReading>(const ChartArea&, const TextWidth&)>& read) {
+  RECT client{};
+  GetClientRect(chart, &client);
+  const UINT dpi = GetDpiForWindow(chart);
+  HFONT font = CreateWindowFont(dpi);
+  HDC context = CreateCompatibleDC(nullptr);
+  std::optional<ChartReading> reading;
+  Win32ChartDrawing(
+      [&](const ChartArea& area, const TextWidth& textWidth) {
+        reading = read(area, textWidth);
+        return ChartDrawing{};
+      },
+      context, font, {client.right, client.bottom}, dpi);
+  DeleteDC(context);
+  DeleteObject(font);
+  return reading;
+}
+
+// Each step gives the figures and the percentiles of the view of the same
+// inputs, the chart's description for its kind and reading, and the line
+// under the chart its reading: the keys on the focused chart and the
+// pointer over it at its x, in the chart's own area; another kind of chart
+// starts without one. A range the wrong way round or in letters gives a
+// row that names its box, and the chart is still drawn. The new boxes are
+// named by their labels, the line by its own name, and no field of the
+// form changes.
+TEST(Win32Window, DistributionWindowReadsItsChart) {
+  RunningProgram program;
+  ASSERT_NE(program.window(), nullptr);
+  // The real pointer away from the window, which it would otherwise read.
+  SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
+  HWND distribution = program.openDistribution();
+  ASSERT_NE(distribution, nullptr);
+  std::vector<std::wstring> fields;
+  for (int i = 5; i <= 10; ++i) fields.push_back(program.text("Text" + std::to_string(i)));
+  ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
+  for (const DistributionControl box :
+       {DistributionControl::Lower, DistributionControl::Upper, DistributionControl::Percentiles}) {
+    EXPECT_EQ(AnnouncedNameOf(DistributionControlOf(distribution, box)),
+              WideOf(ControlOf(box).accessibleName));
+  }
+  HWND chart = DistributionControlOf(distribution, DistributionControl::Chart);
+  HWND readout = DistributionControlOf(distribution, DistributionControl::Readout);
+  EXPECT_EQ(AnnouncedNameOf(readout), L"Lectura del gr\u00E1fico");
+
+  const auto& in = scenarios::kDistributionInputs;
+  std::map<DistributionControl, std::string> typed{{DistributionControl::Level, std::string(kDefaultLevel)}};
+  ChartOptions options;
+  std::string lastDescription;
+  for (const ReadingStep& step : kReadingSteps) {
+    SCOPED_TRACE(std::string(step.text) + " key " + std::to_string(step.key) + " x " +
+                 std::to_string(step.x) + " chart " + std::to_string(step.chart));
+    const auto viewNow = [&] {
+      return ViewOf({{in[0], in[1], in[2], in[3]},
+                     typed[DistributionControl::Level],
+                     typed[DistributionControl::Target],
+                     typed[DistributionControl::Lower],
+                     typed[DistributionControl::Upper]});
+    };
+    DistributionView view = viewNow();
+    std::optional<ChartReading> reading;
+    switch (step.act) {
+      case ReadingStep::Act::Type:
+        typed[step.box] = step.text;
+        view = viewNow();
+        TypeInto(DistributionControlOf(distribution, step.box), step.text);
+        reading = ReadingIn(
+            chart, [&](const ChartArea& a, const TextWidth& w) { return ReadoutOf(view, options, a, w); });
+        break;
+      case ReadingStep::Act::Choose:
+        PostMessageW(
+            GetDlgItem(distribution, Win32ChoiceButtonId(DistributionControl::ChartKind, step.chart)),
+            BM_CLICK, 0, 0);
+        options.density = step.chart == kDensityChart;
+        options.readout.reset();
+        break;
+      case ReadingStep::Act::Key: {
+        ReadoutKey key = ReadoutKey::Left;
+        if (step.key == VK_RIGHT) key = ReadoutKey::Right;
+        if (step.key == VK_HOME) key = ReadoutKey::Home;
+        if (step.key == VK_END) key = ReadoutKey::End;
+        reading = ReadingIn(chart, [&](const ChartArea& a, const TextWidth& w) {
+          return ReadoutAfterKey(view, options, a, w, key);
+        });
+        // The chart takes the focus as a click gives it; a choice's button
+        // clicked has taken it.
+        PostMessageW(chart, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+        PostMessageW(chart, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+        ASSERT_TRUE(WaitFor([&] { return program.focus() == chart; }));
+        const LPARAM scan =
+            static_cast<LPARAM>(MapVirtualKeyW(static_cast<UINT>(step.key), MAPVK_VK_TO_VSC)) << 16 | 1;
+        PostMessageW(program.focus(), WM_KEYDOWN, step.key, scan);
+        PostMessageW(program.focus(), WM_KEYUP, step.key, scan | static_cast<LPARAM>(0xC0000000));
+        break;
+      }
+      case ReadingStep::Act::Pointer: {
+        RECT client{};
+        GetClientRect(chart, &client);
+        const int x = static_cast<int>(step.x * client.right);
+        reading = ReadingIn(
+            chart, [&](const ChartArea& a, const TextWidth& w) { return ReadoutAt(view, options, a, w, x); });
+        PostMessageW(chart, WM_MOUSEMOVE, 0, MAKELPARAM(x, client.bottom / 2));
+        break;
+      }
+    }
+    const std::wstring line = WideOf(ReadoutText(view, reading));
+    EXPECT_TRUE(WaitFor([&] { return TextOf(readout) == line; })) << TextOf(readout);
+    options.readout = reading ? std::optional(reading->at) : std::nullopt;
+    if (step.act == ReadingStep::Act::Key || step.act == ReadingStep::Act::Pointer) {
+      ASSERT_TRUE(reading.has_value());
+      EXPECT_EQ(line, WideOf(reading->text));
+    }
+    EXPECT_EQ(AccessibleTextOf(readout, &IAccessible::get_accValue), line);
+
+    const std::wstring figures = TextOf(DistributionControlOf(distribution, DistributionControl::Figures));
+    EXPECT_EQ(figures, WideOf(FiguresText(view, "\r\n")));
+    for (const std::string_view row : step.rows) {
+      EXPECT_NE(figures.find(WideOf(row)), std::wstring::npos) << row;
+    }
+    EXPECT_EQ(TextOf(DistributionControlOf(distribution, DistributionControl::Percentiles)),
+              WideOf(PercentilesText(view, "\r\n")));
+    const std::string description = DescriptionOf(view, options, reading);
+    EXPECT_EQ(AccessibleTextOf(chart, &IAccessible::get_accDescription), WideOf(description));
+    if (step.act == ReadingStep::Act::Choose) {
+      EXPECT_NE(description, lastDescription);
+    }
+    lastDescription = description;
+
+    // Whatever the range says, the chart is drawn: far more of it than a
+    // message's line is ink.
+    ASSERT_TRUE(std::holds_alternative<DistributionChart>(view.chart));
+    const Picture image = ScreenPixelsOf(chart);
+    const COLORREF ground = GetSysColor(COLOR_WINDOW);
+    const std::uint32_t groundPixel = static_cast<std::uint32_t>(GetRValue(ground)) << 16 |
+                                      static_cast<std::uint32_t>(GetGValue(ground)) << 8 | GetBValue(ground);
+    const auto inked = std::count_if(image.pixels.begin(), image.pixels.end(),
+                                     [groundPixel](std::uint32_t pixel) { return pixel != groundPixel; });
+    EXPECT_GT(static_cast<double>(inked), 0.05 * static_cast<double>(image.pixels.size()));
+  }
+  CoUninitialize();
+  for (int i = 5; i <= 10; ++i) EXPECT_EQ(program.text("Text" + std::to_string(i)), fields[i - 5]);
+  PostMessageW(program.window(), WM_CLOSE, 0, 0);
+  EXPECT_EQ(program.exitStatus(), 0);
+}
+
 class Win32DistributionChart : public testing::TestWithParam<bool> {};
 
 // What the chart paints is what the drawing says: the band's colour where
@@ -1509,7 +1727,10 @@ const CopyCase kCopyCases[] = {
      L"Volatilidad Dn\t0.2\r\n"},
     {"Distribution",
      CopyCase::Window::Distribution,
-     {{"Precio Minimo", "73.1981528228311"}, {"Mediana", "108.328706767496"}},
+     {{"Precio Minimo", "73.1981528228311"},
+      {"Mediana", "108.328706767496"},
+      {"Percentil 1 %", "68.0267228577013"},
+      {"Percentil 99 %", "172.507335602005"}},
      {},
      std::nullopt},
     {"Estimation",
@@ -1554,8 +1775,14 @@ TEST_P(Win32Copy, PutsTheTextAndATableBesideIt) {
       ASSERT_NE(target, nullptr);
       TypeInto(DistributionControlOf(target, DistributionControl::Target), "130");
       const auto& in = scenarios::kDistributionInputs;
-      rows = ViewOf({{in[0], in[1], in[2], in[3]}, std::string(kDefaultLevel), "130"}).figures;
-      shown = TextOf(DistributionControlOf(target, DistributionControl::Figures));
+      const DistributionView view = ViewOf({{in[0], in[1], in[2], in[3]}, std::string(kDefaultLevel), "130"});
+      // The figures as their box shows them, then the percentiles, each
+      // named for the table it is pasted into.
+      rows = view.copied;
+      const std::wstring figures = TextOf(DistributionControlOf(target, DistributionControl::Figures));
+      EXPECT_EQ(figures, WideOf(FiguresText(view, "\r\n")));
+      shown = WideOf(FiguresText(rows, "\r\n"));
+      EXPECT_EQ(shown.rfind(figures + L"\r\nPercentil 1 %: ", 0), 0u) << shown;
       break;
     }
     case CopyCase::Window::Estimation: {

@@ -43,23 +43,32 @@ void Win32DistributionWindow::Refresh() {
   options_.logarithmic = Chosen(DistributionControl::PriceAxis, kLogarithmicPriceAxis);
   SetWindowTextW(control(DistributionControl::Figures), WideOf(FiguresText(view_, "\r\n")).c_str());
   SetWindowTextW(control(DistributionControl::Percentiles), WideOf(PercentilesText(view_, "\r\n")).c_str());
-  SetChart(
-      DistributionControl::Chart,
-      [this](const ChartArea& area, const TextWidth& textWidth) {
-        return DrawChart(view_, area, textWidth, options_);
-      },
-      DescriptionOf(view_, options_));
+  // The chart's description changes with every new view, even to the same
+  // words: screen readers hear that the chart was drawn again.
+  chartDescription_.reset();
   MeasureChart(DistributionControl::Chart, [this](const ChartArea& area, const TextWidth& textWidth) {
     ShowReading(ReadoutOf(view_, options_, area, textWidth));
   });
 }
 
 // The reading where the view puts it: the chart's marker, which its drawer
-// reads from the options, and the line under the chart.
+// reads from the options, the line under the chart, and the chart's
+// description, which leads with the reading.
 void Win32DistributionWindow::ShowReading(const std::optional<ChartReading>& reading) {
   options_.readout = reading ? std::optional(reading->at) : std::nullopt;
   SetLine(DistributionControl::Readout, ReadoutText(view_, reading));
-  RepaintChart(DistributionControl::Chart);
+  std::string description = DescriptionOf(view_, options_, reading);
+  if (description == chartDescription_) {
+    RepaintChart(DistributionControl::Chart);
+    return;
+  }
+  chartDescription_ = description;
+  SetChart(
+      DistributionControl::Chart,
+      [this](const ChartArea& area, const TextWidth& textWidth) {
+        return DrawChart(view_, area, textWidth, options_);
+      },
+      std::move(description));
 }
 
 void Win32DistributionWindow::ChartPointer(std::size_t /*row*/, int x) {

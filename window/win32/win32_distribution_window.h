@@ -58,6 +58,7 @@ class Win32DistributionWindow final : public Win32DescribedWindow {
   FormTexts formTexts_;
   DistributionView view_;
   ChartOptions options_;
+  std::optional<std::string> chartDescription_;  // what the chart says now; none before it is drawn
 };
 
 }  // namespace cotalia
