@@ -26,6 +26,8 @@ Colour ColourOf(Ink ink) {
       return {60, 60, 60, 255};
     case Ink::Grid:
       return {215, 215, 215, 255};
+    case Ink::Reading:
+      return {120, 50, 160, 255};
     case Ink::Text:
       break;
   }

@@ -27,6 +27,7 @@ enum class Ink : std::uint8_t {
   Axis,
   Grid,
   Text,
+  Reading,  // the marker where the chart is read: apart from every curve and stem
 };
 
 struct Colour {

@@ -30,7 +30,7 @@ TextWidth SvgTextWidth(double fontPixels);
 ChartArea SvgArea(double width, double height);
 
 // The drawing as an SVG 1.1 document (UTF-8, "\n" line ends) of the area's
-// size on a white ground, titled `title` (the chart's description): the
+// size on a white ground, titled `title` (the windows give the chart's name): the
 // shapes in their order, then the labels, in a font kSvgFontPixels /
 // kSvgLinePixels of the area's line height. Points that are not finite are
 // left out, and a shape left with too few points to draw is left out whole.

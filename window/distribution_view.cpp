@@ -520,7 +520,7 @@ namespace {
 // A thin line across the plot where the reading stands.
 void MarkReading(const PlotFrame& frame, double x, const ChartArea& area, std::vector<Shape>& shapes) {
   const PlotBox& plot = frame.drawing.plot;
-  shapes.push_back({Ink::Axis, ShapeKind::Line, kThinPen * area.scale, {{x, plot.top}, {x, plot.bottom}}});
+  shapes.push_back({Ink::Reading, ShapeKind::Line, kThinPen * area.scale, {{x, plot.top}, {x, plot.bottom}}});
 }
 
 ChartDrawing DrawFan(const DistributionChart& chart, const ChartArea& area, const Labeller& labeller,

@@ -630,12 +630,11 @@ std::string FigureText(const DistributionView& view, std::string_view label) {
   return "none";
 }
 
-// The marker of the reading: the one thin vertical line of the axes' ink
-// (the axes themselves are one line of three points).
+// The marker of the reading: the one line in the reading's ink.
 std::vector<Shape> Markers(const ChartDrawing& drawing) {
   std::vector<Shape> markers;
   for (const Shape& shape : drawing.shapes) {
-    if (shape.ink == Ink::Axis && shape.points.size() == 2 && shape.points[0].x == shape.points[1].x) {
+    if (shape.ink == Ink::Reading && shape.points.size() == 2 && shape.points[0].x == shape.points[1].x) {
       markers.push_back(shape);
     }
   }

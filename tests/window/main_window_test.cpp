@@ -542,7 +542,7 @@ class MainWindowTest : public QObject {
     QCOMPARE(line->text(), QStringOf(cotalia::kReadoutHint));
     const auto marker = [chart]() -> std::optional<double> {
       for (const cotalia::Shape& shape : chart->drawing().shapes) {
-        if (shape.ink == cotalia::Ink::Axis && shape.points.size() == 2 &&
+        if (shape.ink == cotalia::Ink::Reading && shape.points.size() == 2 &&
             shape.points[0].x == shape.points[1].x)
           return shape.points[0].x;
       }

@@ -23,6 +23,13 @@ namespace {
 
 constexpr char kSvgMimeType[] = "image/svg+xml";
 
+// The kind of a filter the dialog reports; the first for one it does not
+// list, as a platform's own dialog may report.
+std::size_t KindOfFilter(const QStringList& filters, const QString& filter) {
+  const qsizetype index = filters.indexOf(filter);
+  return index < 0 ? 0 : static_cast<std::size_t>(index);
+}
+
 }  // namespace
 
 void PutOnClipboard(const std::string& text, std::span<const Figure> rows) {
@@ -74,6 +81,7 @@ std::optional<std::string> SaveChart(const ChartWidget& chart, const QString& pa
     bytes = ChartSvg(chart);
   } else {
     const QByteArray png = PngOf(ChartImage(chart, kind.scale));
+    if (png.isEmpty()) return std::string(kChartNotDrawn);
     bytes.assign(png.constData(), static_cast<std::size_t>(png.size()));
   }
   return SaveBytes(std::filesystem::path(path.toStdU16String()), bytes);
@@ -106,15 +114,15 @@ void SaveChartAs(QWidget* window, const ChartWidget& chart) {
   dialog->setNameFilters(filters);
   dialog->setDefaultSuffix(QStringOf(kChartFileKinds.front().extension));
   QObject::connect(dialog, &QFileDialog::filterSelected, dialog, [dialog, filters](const QString& filter) {
-    dialog->setDefaultSuffix(QStringOf(kChartFileKinds[filters.indexOf(filter)].extension));
+    dialog->setDefaultSuffix(QStringOf(kChartFileKinds[KindOfFilter(filters, filter)].extension));
   });
   // The chart may close with its window while the dialog is open.
   const QPointer<const ChartWidget> target(&chart);
   QObject::connect(
       dialog, &QFileDialog::fileSelected, window, [window, dialog, filters, target](const QString& path) {
         if (target.isNull()) return;
-        const ChartFileKind& kind = ChartFileKindOf(
-            path.toStdString(), static_cast<std::size_t>(filters.indexOf(dialog->selectedNameFilter())));
+        const ChartFileKind& kind =
+            ChartFileKindOf(path.toStdString(), KindOfFilter(filters, dialog->selectedNameFilter()));
         if (const std::optional<std::string> problem = SaveChart(*target, path, kind)) {
           auto* box = new QMessageBox(QMessageBox::Warning, QStringOf(kSaveChartTitle), QStringOf(*problem),
                                       QMessageBox::Ok, window);

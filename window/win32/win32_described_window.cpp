@@ -288,10 +288,6 @@ std::string PngOf(Gdiplus::Bitmap& image) {
 // dialog is.
 constexpr UINT kAskForChartFile = WM_APP + 1;
 
-// Where GDI+ could not make the image or its file's bytes, which only a
-// lack of memory causes.
-constexpr std::string_view kChartNotDrawn = "No se pudo guardar el gráfico: no hay memoria para dibujarlo.";
-
 // The save dialog's filters: each kind's caption and its extension's
 // pattern ended by a null, and a null after the last.
 std::wstring ChartFilterText() {
