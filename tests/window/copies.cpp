@@ -6,8 +6,9 @@
 //   example (its ten rows), then two rows of the same form with a price of
 //   1E+15, whose results are in exponent form; the HTML table and the plain
 //   text, byte for byte as the clipboard gets them on Linux;
-// - figures.html: the distribution window's figures at 99 % with a target of
-//   130, percentages among them, as its table;
+// - figures.html: what the distribution window's "Copiar cifras" copies at
+//   99 % with a target of 130 and a range of 90 to 130, percentages among
+//   them, then the percentiles, as its table;
 // - expected.tsv and figures-expected.tsv: each row's label, a tab and the
 //   value a spreadsheet must read, as the form's writer writes it: the text
 //   read as the form's buttons read it (a percentage's number a hundredth).
@@ -80,7 +81,7 @@ int main(int argc, char** argv) {
   results.push_back(large[6]);  // Precio Esperado
 
   const cotalia::DistributionTexts inputs{"100", "10", "20", "12"};
-  const std::vector<Figure> figures = cotalia::ViewOf({inputs, "99", "130"}).figures;
+  const std::vector<Figure> figures = cotalia::ViewOf({inputs, "99", "130", "90", "130"}).copied;
 
   const bool written = Write(folder, "results.html", cotalia::HtmlTableOf(results)) &&
                        Write(folder, "results.txt", cotalia::TabSeparatedText(results, "\n")) &&
