@@ -34,7 +34,8 @@ inline constexpr std::array<ChartFileKind, 3> kChartFileKinds{{
 
 // What a save says where the image could not be made (only a lack of memory
 // keeps a toolkit from drawing or encoding it): nothing is written then.
-inline constexpr std::string_view kChartNotDrawn = "No se pudo guardar el gráfico: no hay memoria para dibujarlo.";
+inline constexpr std::string_view kChartNotDrawn =
+    "No se pudo guardar el gráfico: no hay memoria para dibujarlo.";
 
 // The title of the save dialog and of the message that a save failed.
 inline constexpr std::string_view kSaveChartTitle = "Guardar gráfico como";
