@@ -1,4 +1,4 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "startup.h"
+#include "window/startup.h"
 
 int main(int argc, char** argv) { return cotalia::RunCotalia(argc, argv); }

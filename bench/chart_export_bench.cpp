@@ -15,9 +15,9 @@
 #include <functional>
 #include <vector>
 
-#include "described_window.h"
-#include "distribution_window.h"
-#include "exports.h"
+#include "window/qt/described_window.h"
+#include "window/qt/distribution_window.h"
+#include "window/qt/exports.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 
 #include <string>
 
-#include "chart_svg.h"
-#include "distribution_view.h"
+#include "window/charts/chart_svg.h"
+#include "window/distribution/distribution_view.h"
 
 namespace {
 

@@ -13,11 +13,11 @@
 #include <variant>
 #include <vector>
 
-#include "elementary_functions.h"
-#include "estimation.h"
-#include "numeric_runtime.h"
-#include "price_history.h"
-#include "simulator_actions.h"
+#include "model/history/estimation.h"
+#include "model/history/price_history.h"
+#include "model/numeric_runtime.h"
+#include "model/runtime/elementary_functions.h"
+#include "model/simulator_actions.h"
 
 namespace {
 

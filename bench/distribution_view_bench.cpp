@@ -12,7 +12,7 @@
 #include <optional>
 #include <string_view>
 
-#include "distribution_view.h"
+#include "window/distribution/distribution_view.h"
 
 namespace {
 

@@ -15,8 +15,8 @@
 #include <cstdio>
 #include <vector>
 
-#include "distribution_view.h"
-#include "distribution_window.h"
+#include "window/distribution/distribution_view.h"
+#include "window/qt/distribution_window.h"
 
 namespace {
 

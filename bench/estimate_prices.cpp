@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <thread>
 
-#include "background_reading.h"
+#include "window/estimation/background_reading.h"
 
 int main(int argc, char** argv) {
   if (argc != 2) {

@@ -6,7 +6,7 @@
 // floating-point status flags of the calling thread.
 #pragma once
 
-#include "checked_functions.h"
-#include "float_status.h"
-#include "number_text.h"
-#include "run_time_error.h"
+#include "model/runtime/checked_functions.h"
+#include "model/runtime/float_status.h"
+#include "model/runtime/number_text.h"
+#include "model/runtime/run_time_error.h"

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "simulator_actions.h"
+#include "model/simulator_actions.h"
 
-#include "lognormal.h"
-#include "numeric_runtime.h"
+#include "model/lognormal/lognormal.h"
+#include "model/numeric_runtime.h"
 
 // Each action follows its fixed sequence of reads, conversions, checks and one
 // write; the arithmetic between the reads is the model's own, each quantity

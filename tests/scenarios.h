@@ -9,8 +9,8 @@
 #include <string_view>
 #include <vector>
 
-#include "numeric_runtime.h"
-#include "simulator_actions.h"
+#include "model/numeric_runtime.h"
+#include "model/simulator_actions.h"
 
 namespace cotalia::scenarios {
 

@@ -5,7 +5,7 @@
 Usage:
   tools/mutate.py [options] FILE [FILE ...]
 
-FILE is a path relative to the project root, e.g. model/normal_distribution.cpp.
+FILE is a path relative to the project root, e.g. model/lognormal/normal_distribution.cpp.
 Each mutant changes one line: a binary operator swapped (+ - * / < <= > >= ==
 != && ||, and the compound assignments), a unary minus or a ! dropped, a
 constant changed (0, 1 and 2 to the others, other integers by one, the first
@@ -49,10 +49,10 @@ Options:
   --json FILE       also write every mutant's outcome to FILE
 
 Examples:
-  tools/mutate.py --list window/wiring.cpp
-  tools/mutate.py --git HEAD --overlay tests/window/wiring_test.cpp \\
-      window/menu_bar.cpp window/wiring.cpp
-  tools/mutate.py --sample 60 --seed 7 model/normal_distribution.cpp
+  tools/mutate.py --list window/form/wiring.cpp
+  tools/mutate.py --git HEAD --overlay tests/window/form/wiring_test.cpp \\
+      window/form/menu_bar.cpp window/form/wiring.cpp
+  tools/mutate.py --sample 60 --seed 7 model/lognormal/normal_distribution.cpp
 
 It takes minutes to hours (a few seconds to a mutant, more for those that
 survive): a developer's tool, not a stage of ./test.

@@ -6,8 +6,8 @@
 
 #include <string>
 
-#include "numeric_runtime.h"
-#include "wiring.h"
+#include "model/numeric_runtime.h"
+#include "window/form/wiring.h"
 
 namespace cotalia {
 

@@ -20,10 +20,10 @@
 #include <variant>
 #include <vector>
 
-#include "distribution_view.h"
-#include "numeric_runtime.h"
-#include "price_answers.h"
-#include "price_distribution.h"
+#include "model/lognormal/price_answers.h"
+#include "model/lognormal/price_distribution.h"
+#include "model/numeric_runtime.h"
+#include "window/distribution/distribution_view.h"
 
 namespace {
 

@@ -16,7 +16,7 @@
 #include <variant>
 #include <vector>
 
-#include "price_history.h"
+#include "model/history/price_history.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "numeric_runtime.h"
+#include "model/numeric_runtime.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(data), size);

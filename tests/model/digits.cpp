@@ -22,13 +22,13 @@
 #include <variant>
 #include <vector>
 
-#include "elementary_functions.h"
-#include "estimation.h"
-#include "normal_distribution.h"
-#include "numeric_runtime.h"
-#include "price_answers.h"
-#include "price_distribution.h"
-#include "simulator_actions.h"
+#include "model/history/estimation.h"
+#include "model/lognormal/normal_distribution.h"
+#include "model/lognormal/price_answers.h"
+#include "model/lognormal/price_distribution.h"
+#include "model/numeric_runtime.h"
+#include "model/runtime/elementary_functions.h"
+#include "model/simulator_actions.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "simulator_actions.h"
+#include "model/simulator_actions.h"
 
 #include <gtest/gtest.h>
 
@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "numeric_runtime.h"
-#include "scenarios.h"
+#include "model/numeric_runtime.h"
+#include "tests/scenarios.h"
 
 namespace cotalia {
 namespace {

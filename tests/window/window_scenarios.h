@@ -5,9 +5,9 @@
 
 #include <string_view>
 
-#include "scenarios.h"
-#include "window_description.h"
-#include "wiring.h"
+#include "tests/scenarios.h"
+#include "window/form/window_description.h"
+#include "window/form/wiring.h"
 
 namespace cotalia::scenarios {
 

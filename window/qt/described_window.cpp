@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "described_window.h"
+#include "window/qt/described_window.h"
 
 #include <QAction>
 #include <QFontMetricsF>
@@ -18,7 +18,7 @@
 #include <QRadioButton>
 #include <utility>
 
-#include "qt_text.h"
+#include "window/qt/qt_text.h"
 
 namespace cotalia {
 

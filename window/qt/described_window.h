@@ -13,9 +13,9 @@
 #include <string>
 #include <vector>
 
-#include "chart_drawing.h"
-#include "menu_bar.h"
-#include "window_controls.h"
+#include "window/charts/chart_drawing.h"
+#include "window/controls/window_controls.h"
+#include "window/form/menu_bar.h"
 
 class QKeyEvent;
 class QMenuBar;

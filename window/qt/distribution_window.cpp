@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "distribution_window.h"
+#include "window/qt/distribution_window.h"
 
 #include <QKeyEvent>
 #include <QLabel>
@@ -8,8 +8,8 @@
 #include <QPlainTextEdit>
 #include <QRadioButton>
 
-#include "exports.h"
-#include "qt_text.h"
+#include "window/qt/exports.h"
+#include "window/qt/qt_text.h"
 
 namespace cotalia {
 

@@ -15,9 +15,9 @@
 #include <optional>
 #include <string>
 
-#include "described_window.h"
-#include "distribution_description.h"
-#include "distribution_view.h"
+#include "window/distribution/distribution_description.h"
+#include "window/distribution/distribution_view.h"
+#include "window/qt/described_window.h"
 
 class QKeyEvent;
 class QMenuBar;

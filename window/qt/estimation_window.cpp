@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "estimation_window.h"
+#include "window/qt/estimation_window.h"
 
 #include <QApplication>
 #include <QDragEnterEvent>
@@ -17,8 +17,8 @@
 #include <QUrl>
 #include <filesystem>
 
-#include "exports.h"
-#include "qt_text.h"
+#include "window/qt/exports.h"
+#include "window/qt/qt_text.h"
 
 namespace cotalia {
 

@@ -11,10 +11,10 @@
 #include <QWidget>
 #include <functional>
 
-#include "background_reading.h"
-#include "described_window.h"
-#include "estimation_description.h"
-#include "estimation_view.h"
+#include "window/estimation/background_reading.h"
+#include "window/estimation/estimation_description.h"
+#include "window/estimation/estimation_view.h"
+#include "window/qt/described_window.h"
 
 class QDragEnterEvent;
 class QDropEvent;

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "exports.h"
+#include "window/qt/exports.h"
 
 #include <QApplication>
 #include <QBuffer>
@@ -12,10 +12,10 @@
 #include <QPointer>
 #include <filesystem>
 
-#include "chart_svg.h"
-#include "clipboard_table.h"
-#include "described_window.h"
-#include "qt_text.h"
+#include "window/charts/chart_svg.h"
+#include "window/exports/clipboard_table.h"
+#include "window/qt/described_window.h"
+#include "window/qt/qt_text.h"
 
 namespace cotalia {
 

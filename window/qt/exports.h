@@ -10,9 +10,9 @@
 #include <span>
 #include <string>
 
-#include "chart_file.h"
-#include "figures.h"
-#include "menu_bar.h"
+#include "window/exports/chart_file.h"
+#include "window/exports/figures.h"
+#include "window/form/menu_bar.h"
 
 class QByteArray;
 class QImage;

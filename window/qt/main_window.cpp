@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "main_window.h"
+#include "window/qt/main_window.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -21,12 +21,12 @@
 #include <limits>
 
 #include "application_icon.h"
-#include "described_window.h"
-#include "distribution_window.h"
-#include "estimation_window.h"
-#include "exports.h"
-#include "qt_text.h"
-#include "window_description.h"
+#include "window/form/window_description.h"
+#include "window/qt/described_window.h"
+#include "window/qt/distribution_window.h"
+#include "window/qt/estimation_window.h"
+#include "window/qt/exports.h"
+#include "window/qt/qt_text.h"
 
 namespace cotalia {
 

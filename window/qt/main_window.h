@@ -11,11 +11,11 @@
 #include <QWidget>
 #include <array>
 
-#include "error_report.h"
-#include "menu_bar.h"
-#include "simulator_actions.h"
-#include "window_description.h"
-#include "wiring.h"
+#include "model/simulator_actions.h"
+#include "window/error_report.h"
+#include "window/form/menu_bar.h"
+#include "window/form/window_description.h"
+#include "window/form/wiring.h"
 
 class QDragEnterEvent;
 class QDropEvent;

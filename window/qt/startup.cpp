@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "startup.h"
+#include "window/startup.h"
 
 #include <QApplication>
 
-#include "main_window.h"
-#include "menu_bar.h"
-#include "qt_text.h"
+#include "window/form/menu_bar.h"
+#include "window/qt/main_window.h"
+#include "window/qt/qt_text.h"
 
 namespace cotalia {
 

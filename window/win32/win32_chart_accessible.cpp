@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "win32_chart_accessible.h"
+#include "window/win32/win32_chart_accessible.h"
 
 // After windows.h, which it needs.
 #include <oleacc.h>
 
 #include <string>
 
-#include "win32_text.h"
+#include "window/win32/win32_text.h"
 
 namespace cotalia {
 

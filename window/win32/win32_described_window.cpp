@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "win32_described_window.h"
+#include "window/win32/win32_described_window.h"
 
 // After windows.h, which they need.
 #include <commctrl.h>
@@ -13,11 +13,11 @@
 #include <memory>
 #include <utility>
 
-#include "chart_svg.h"
-#include "clipboard_table.h"
-#include "win32_chart_accessible.h"
-#include "win32_text.h"
-#include "win32_window_class.h"
+#include "window/charts/chart_svg.h"
+#include "window/exports/clipboard_table.h"
+#include "window/win32/win32_chart_accessible.h"
+#include "window/win32/win32_text.h"
+#include "window/win32/win32_window_class.h"
 
 namespace cotalia {
 

@@ -21,10 +21,10 @@
 #include <utility>
 #include <vector>
 
-#include "chart_drawing.h"
-#include "chart_file.h"
-#include "menu_bar.h"
-#include "window_controls.h"
+#include "window/charts/chart_drawing.h"
+#include "window/controls/window_controls.h"
+#include "window/exports/chart_file.h"
+#include "window/form/menu_bar.h"
 
 namespace cotalia {
 

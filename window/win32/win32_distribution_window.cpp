@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "win32_distribution_window.h"
+#include "window/win32/win32_distribution_window.h"
 
-#include "clipboard_table.h"
-#include "win32_text.h"
+#include "window/exports/clipboard_table.h"
+#include "window/win32/win32_text.h"
 
 namespace cotalia {
 

@@ -17,9 +17,9 @@
 #include <optional>
 #include <string>
 
-#include "distribution_description.h"
-#include "distribution_view.h"
-#include "win32_described_window.h"
+#include "window/distribution/distribution_description.h"
+#include "window/distribution/distribution_view.h"
+#include "window/win32/win32_described_window.h"
 
 namespace cotalia {
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "win32_estimation_window.h"
+#include "window/win32/win32_estimation_window.h"
 
 // After windows.h, which they need.
 #include <commctrl.h>
@@ -7,8 +7,8 @@
 
 #include <utility>
 
-#include "clipboard_table.h"
-#include "win32_text.h"
+#include "window/exports/clipboard_table.h"
+#include "window/win32/win32_text.h"
 
 namespace cotalia {
 

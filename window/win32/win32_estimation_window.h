@@ -17,10 +17,10 @@
 #include <optional>
 #include <string>
 
-#include "background_reading.h"
-#include "estimation_description.h"
-#include "estimation_view.h"
-#include "win32_described_window.h"
+#include "window/estimation/background_reading.h"
+#include "window/estimation/estimation_description.h"
+#include "window/estimation/estimation_view.h"
+#include "window/win32/win32_described_window.h"
 
 namespace cotalia {
 

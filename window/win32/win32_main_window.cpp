@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "win32_main_window.h"
+#include "window/win32/win32_main_window.h"
 
 // After windows.h, which they need.
 #include <commctrl.h>
@@ -10,10 +10,10 @@
 #include <optional>
 #include <vector>
 
-#include "clipboard_table.h"
-#include "win32_text.h"
-#include "win32_window_class.h"
-#include "wiring.h"
+#include "window/exports/clipboard_table.h"
+#include "window/form/wiring.h"
+#include "window/win32/win32_text.h"
+#include "window/win32/win32_window_class.h"
 
 namespace cotalia {
 

@@ -15,12 +15,12 @@
 #include <memory>
 #include <string>
 
-#include "error_report.h"
-#include "menu_bar.h"
-#include "simulator_actions.h"
-#include "win32_distribution_window.h"
-#include "win32_estimation_window.h"
-#include "window_description.h"
+#include "model/simulator_actions.h"
+#include "window/error_report.h"
+#include "window/form/menu_bar.h"
+#include "window/form/window_description.h"
+#include "window/win32/win32_distribution_window.h"
+#include "window/win32/win32_estimation_window.h"
 
 namespace cotalia {
 

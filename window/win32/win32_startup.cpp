@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <windows.h>
 
-#include "startup.h"
-#include "win32_main_window.h"
+#include "window/startup.h"
+#include "window/win32/win32_main_window.h"
 
 namespace cotalia {
 

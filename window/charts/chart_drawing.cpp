@@ -1,0 +1,289 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "window/charts/chart_drawing.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "model/numeric_runtime.h"
+#include "model/runtime/elementary_functions.h"
+
+namespace cotalia {
+
+Colour ColourOf(Ink ink) {
+  switch (ink) {
+    case Ink::Band:
+      return {70, 130, 200, 90};
+    case Ink::Median:
+      return {25, 70, 140, 255};
+    case Ink::Expected:
+      return {200, 110, 20, 255};
+    case Ink::Target:
+      return {190, 30, 45, 255};
+    case Ink::Start:
+      return {0, 0, 0, 255};
+    case Ink::Axis:
+      return {60, 60, 60, 255};
+    case Ink::Grid:
+      return {215, 215, 215, 255};
+    case Ink::Reading:
+      return {120, 50, 160, 255};
+    case Ink::Text:
+      break;
+  }
+  return {30, 30, 30, 255};
+}
+
+namespace {
+
+// In lines of text: the room that labels keep from what they label, and
+// from each other.
+constexpr double kEdgeRoom = 0.5;
+constexpr double kLabelGap = 0.5;
+constexpr double kLegendGap = 1.2;
+
+double Log10(double x) { return CorrectlyRoundedLog(x) / 2.302585092994046; }
+
+// 10^exponent as the writer would show it: 1000, 0.001, 1E+20.
+std::string PowerOfTenText(int exponent) { return LaidOutDecimal("1", exponent, -5, 15); }
+
+// The nearest double to 10^exponent; infinity beyond the double range.
+double PowerOfTen(int exponent) {
+  if (exponent > 308) return std::numeric_limits<double>::infinity();
+  std::string text = "1E";
+  text += std::to_string(exponent);
+  return ValueOfText(text);
+}
+
+// A step of 1, 2 or 5 times a power of ten, at least `rough`; 0 where rough
+// is not a positive number.
+double NiceStep(double rough) {
+  if (!(rough > 0 && rough <= std::numeric_limits<double>::max())) return 0;
+  const auto exponent = static_cast<int>(std::floor(Log10(rough)));
+  double power = PowerOfTen(exponent);
+  if (power > rough) power = PowerOfTen(exponent - 1);
+  for (const double multiple : {1.0, 2.0, 5.0, 10.0}) {
+    if (multiple * power >= rough) return multiple * power;
+  }
+  return 10 * power;
+}
+
+// "1990", or "1990-03" where the ticks fall on months.
+std::string DateTickText(const CivilDate& date, bool months) {
+  std::string text = std::to_string(date.year);
+  if (months) {
+    text += date.month < 10 ? "-0" : "-";
+    text += std::to_string(date.month);
+  }
+  return text;
+}
+
+}  // namespace
+
+double Axis::Fraction(double value) const {
+  const double position = logarithmic ? (value > 0 ? Log10(value) : low) : value;
+  return FractionOfPosition(position);
+}
+
+double Axis::FractionOfPosition(double position) const {
+  if (!(high > low)) return 0.5;
+  const double fraction = (position - low) / (high - low);
+  if (!(fraction > 0)) return 0;
+  return std::min(fraction, 1.0);
+}
+
+Axis LinearAxis(double low, double high, int ticks, bool widen) {
+  if (!(high - low > high * 1e-12)) {
+    // One value: room around it.
+    const double value = high;
+    low = value > 0 ? value * 0.9 : value - 1;
+    high = value > 0 ? std::min(value * 1.1, std::numeric_limits<double>::max()) : value + 1;
+  }
+  const double step = NiceStep((high - low) / ticks);
+  const double first = widen ? std::floor(low / step) : std::ceil(low / step);
+  const double last = widen ? std::ceil(high / step) : std::floor(high / step);
+  // Near the smallest subnormals there is no round step: no ticks.
+  constexpr double kMostTicks = 20;
+  if (!(step > 0) || !(last - first <= kMostTicks)) return Axis{low, high, false, {}};
+  Axis axis{widen ? first * step : low,
+            widen ? std::min(last * step, std::numeric_limits<double>::max()) : high,
+            false,
+            {}};
+  const auto count = static_cast<int>(last - first);
+  for (int i = 0; i <= count; ++i) {
+    const double value = (first + i) * step;
+    if (std::isfinite(value)) axis.ticks.push_back({value, TextOfNumber(value)});
+  }
+  return axis;
+}
+
+Axis LogarithmicAxis(double low, double high, int ticks, double pixels, double line) {
+  auto lowExponent = static_cast<int>(std::floor(Log10(low)));
+  auto highExponent = static_cast<int>(std::ceil(Log10(high)));
+  if (highExponent <= lowExponent) highExponent = lowExponent + 1;
+  const int decades = highExponent - lowExponent;
+  const int intervals = std::max(ticks - 1, 1);
+  const int stride = (decades + intervals - 1) / intervals;
+  // The ticks at multiples of the stride, so that 1 is one of them.
+  lowExponent = (lowExponent >= 0 ? lowExponent : lowExponent - stride + 1) / stride * stride;
+  highExponent = (highExponent >= 0 ? highExponent + stride - 1 : highExponent) / stride * stride;
+  Axis axis{static_cast<double>(lowExponent), static_cast<double>(highExponent), true, {}};
+  // From 5 to 10 is the closest pair: log10 2 of a decade.
+  const double decadePixels = pixels / (highExponent - lowExponent);
+  const bool multiples = stride == 1 && decadePixels * 0.30103 >= 1.2 * line;
+  for (int exponent = lowExponent; exponent <= highExponent; exponent += stride) {
+    axis.ticks.push_back({static_cast<double>(exponent), PowerOfTenText(exponent)});
+    const double power = PowerOfTen(exponent);
+    if (multiples && exponent < highExponent && power > 0 && std::isfinite(power)) {
+      // 2 and 5 times 1E+308 are beyond the doubles: no tick "inf".
+      for (const double multiple : {2.0, 5.0}) {
+        if (std::isfinite(multiple * power))
+          axis.ticks.push_back({Log10(multiple * power), TextOfNumber(multiple * power)});
+      }
+    }
+  }
+  return axis;
+}
+
+Axis PriceAxis(double lowest, double lowestPositive, double highest, bool logarithmic, double pixels,
+               double line) {
+  if (logarithmic) {
+    return LogarithmicAxis(lowestPositive, highest,
+                           std::clamp(static_cast<int>(pixels / (1.5 * line)) + 1, 2, 9), pixels, line);
+  }
+  return LinearAxis(lowest, highest, std::clamp(static_cast<int>(pixels / (2 * line)), 1, 5), true);
+}
+
+Axis DateAxis(Day first, Day last, int ticks) {
+  Axis axis{static_cast<double>(first), static_cast<double>(last), false, {}};
+  if (last <= first) {
+    axis.low = first - 1.0;
+    axis.high = first + 1.0;
+  }
+  const CivilDate start = CivilDateOf(first);
+  const CivilDate end = CivilDateOf(last);
+  const int months = (end.year - start.year) * 12 + (end.month - start.month);
+  // Steps in months: a month, a quarter, half a year, then years by 1, 2, 5.
+  constexpr int kSteps[] = {1, 3, 6, 12, 24, 60, 120, 240, 600, 1200, 2400, 6000, 12000};
+  const int most = std::max(ticks, 1);
+  int step = kSteps[std::size(kSteps) - 1];
+  for (const int candidate : kSteps) {
+    if (months / candidate + 1 <= most) {
+      step = candidate;
+      break;
+    }
+  }
+  const bool inMonths = step < 12;
+  // The first tick: the first of a month on the step's grid (January for
+  // years, on a year that the step divides), on or after `first`.
+  const int startIndex = start.year * 12 + (start.month - 1) + (start.day > 1 ? 1 : 0);
+  const int stepYears = step / 12;
+  int index = (startIndex + step - 1) / step * step;
+  if (!inMonths) {
+    const int year = (startIndex + 11) / 12;
+    index = (year + stepYears - 1) / stepYears * stepYears * 12;
+  }
+  for (; index <= end.year * 12 + (end.month - 1); index += step) {
+    const CivilDate date{index / 12, index % 12 + 1, 1};
+    const Day day = DayOf(date);
+    if (day < first || day > last) continue;
+    axis.ticks.push_back({static_cast<double>(day), DateTickText(date, inMonths)});
+  }
+  if (axis.ticks.empty()) {
+    axis.ticks.push_back({static_cast<double>(first), IsoTextOfDay(first)});
+    if (last > first) axis.ticks.push_back({static_cast<double>(last), IsoTextOfDay(last)});
+  }
+  return axis;
+}
+
+double Along(double from, double to, double fraction) {
+  // from + fraction (to - from) can round past `to`.
+  const double at = from + fraction * (to - from);
+  return std::clamp(at, std::min(from, to), std::max(from, to));
+}
+
+Label Labeller::Place(std::string text, Point at, Align horizontal, Align vertical, Ink ink) const {
+  const double width = textWidth_(text);
+  const double left = horizontal == Align::Start    ? at.x
+                      : horizontal == Align::Middle ? at.x - width / 2
+                                                    : at.x - width;
+  const double top = vertical == Align::Start    ? at.y
+                     : vertical == Align::Middle ? at.y - line_ / 2
+                                                 : at.y - line_;
+  return {std::move(text), {left, top}, width, ink};
+}
+
+ChartDrawing MessageOnly(std::string text, const ChartArea& area, const Labeller& labeller) {
+  ChartDrawing drawing;
+  drawing.labels.push_back(
+      labeller.Place(std::move(text), {area.width / 2, area.height / 2}, Align::Middle, Align::Middle));
+  return drawing;
+}
+
+double PlotFrame::X(double value) const {
+  return Along(drawing.plot.left, drawing.plot.right, x.Fraction(value));
+}
+
+double PlotFrame::Y(double value) const {
+  return Along(drawing.plot.bottom, drawing.plot.top, y.Fraction(value));
+}
+
+std::optional<PlotFrame> FrameOf(const ChartArea& area, const Labeller& labeller, const FrameTexts& texts,
+                                 const AxisOfLength& yAxis, const AxisOfLength& xAxis) {
+  const double line = area.lineHeight;
+  double legendWidth = 0;
+  for (const LegendEntry& entry : texts.legend)
+    legendWidth += labeller.WidthOf(entry.text) + kLegendGap * line;
+  const double top = line * 2;
+  const double bottom = area.height - line * 3;
+  const double right = area.width - line * 1.5;
+  PlotFrame frame{{}, {}, yAxis(bottom - top)};
+  double widestTick = 0;
+  for (const Tick& tick : frame.y.ticks) widestTick = std::max(widestTick, labeller.WidthOf(tick.text));
+  const double left = line * (kEdgeRoom + kLabelGap) + widestTick;
+  const double titleWidth = labeller.WidthOf(texts.yTitle);
+  if (!(right - left >= 4 * line && bottom - top >= 4 * line &&
+        area.width >= line * kEdgeRoom + titleWidth + kLegendGap * line + legendWidth + line * 1.5)) {
+    return std::nullopt;
+  }
+  frame.x = xAxis(right - left);
+  ChartDrawing& drawing = frame.drawing;
+  drawing.plot = {left, top, right, bottom};
+  const double thin = kThinPen * area.scale;
+  for (const Tick& tick : frame.y.ticks) {
+    const double at = Along(bottom, top, frame.y.FractionOfPosition(tick.position));
+    drawing.shapes.push_back({Ink::Grid, ShapeKind::Line, thin, {{left, at}, {right, at}}});
+    drawing.labels.push_back(
+        labeller.Place(tick.text, {left - line * kLabelGap, at}, Align::End, Align::Middle));
+  }
+  for (const Tick& tick : frame.x.ticks) {
+    const double at = Along(left, right, frame.x.FractionOfPosition(tick.position));
+    drawing.shapes.push_back({Ink::Grid, ShapeKind::Line, thin, {{at, top}, {at, bottom}}});
+    drawing.labels.push_back(
+        labeller.Place(tick.text, {at, bottom + line * kLabelGap}, Align::Middle, Align::Start));
+  }
+  return frame;
+}
+
+ChartDrawing CloseFrame(PlotFrame frame, const ChartArea& area, const Labeller& labeller,
+                        const FrameTexts& texts) {
+  const double line = area.lineHeight;
+  ChartDrawing& drawing = frame.drawing;
+  const auto [left, top, right, bottom] = drawing.plot;
+  drawing.shapes.push_back(
+      {Ink::Axis, ShapeKind::Line, kThinPen * area.scale, {{left, top}, {left, bottom}, {right, bottom}}});
+  drawing.labels.push_back(labeller.Place(
+      std::string(texts.xTitle), {(left + right) / 2, area.height - line * 0.3}, Align::Middle, Align::End));
+  const double titleRow = top - line * 0.6;
+  drawing.labels.push_back(
+      labeller.Place(std::string(texts.yTitle), {line * kEdgeRoom, titleRow}, Align::Start, Align::End));
+  double end = right;
+  for (auto entry = texts.legend.rbegin(); entry != texts.legend.rend(); ++entry) {
+    const Ink ink = entry->ink == Ink::Band ? Ink::Median : entry->ink;
+    drawing.labels.push_back(labeller.Place(entry->text, {end, titleRow}, Align::End, Align::End, ink));
+    end -= labeller.WidthOf(entry->text) + kLegendGap * line;
+  }
+  return std::move(frame.drawing);
+}
+
+}  // namespace cotalia
