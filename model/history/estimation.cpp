@@ -23,48 +23,16 @@ namespace {
 
 using dd::DoubleDouble;
 
-// a b exactly as hi + lo, by Dekker's product (no fused multiply-add): for
-// operands whose halves neither overflow nor underflow, as every caller's are.
-DoubleDouble TwoProduct(double a, double b) {
-  const double product = a * b;
-  const DoubleDouble aHalves = dd::Split(a);
-  const DoubleDouble bHalves = dd::Split(b);
-  const double error =
-      ((aHalves.hi * bHalves.hi - product) + aHalves.hi * bHalves.lo + aHalves.lo * bHalves.hi) +
-      aHalves.lo * bHalves.lo;
-  return {product, error};
-}
-
-// a - b, within 2^-104 (|a| + |b|): the high parts' difference is exact, the
-// low parts add two roundings of at most u 2^-52 (|a| + |b|).
-DoubleDouble Difference(const DoubleDouble& a, const DoubleDouble& b) {
-  const DoubleDouble high = dd::TwoSum(a.hi, -b.hi);
-  return dd::TwoSum(high.hi, high.lo + (a.lo - b.lo));
-}
-
-// a + b, as Difference.
-DoubleDouble Sum(const DoubleDouble& a, const DoubleDouble& b) { return Difference(a, {-b.hi, -b.lo}); }
-
-// a / b for a double b: the first quotient's remainder a - q b is exact
-// (Dekker's product, then a.hi - its high part by Sterbenz's lemma), so the
-// result is within 2^-104 |a / b|.
-DoubleDouble Quotient(const DoubleDouble& a, double b) {
-  const double first = a.hi / b;
-  const DoubleDouble product = TwoProduct(first, b);
-  const double remainder = ((a.hi - product.hi) - product.lo) + a.lo;
-  return dd::FastTwoSum(first, remainder / b);
-}
-
 // a b for a double b, within 2^-104 |a b|.
 DoubleDouble Product(const DoubleDouble& a, double b) {
-  const DoubleDouble high = TwoProduct(a.hi, b);
+  const DoubleDouble high = dd::TwoProduct(a.hi, b);
   return dd::FastTwoSum(high.hi, high.lo + a.lo * b);
 }
 
 // a^2, within 2^-104 a^2: hi^2 exactly, 2 hi lo rounded once, lo^2 (below
 // 2^-106 a^2) left out.
 DoubleDouble Square(const DoubleDouble& a) {
-  const DoubleDouble high = TwoProduct(a.hi, a.hi);
+  const DoubleDouble high = dd::TwoProduct(a.hi, a.hi);
   return dd::FastTwoSum(high.hi, high.lo + 2 * a.hi * a.lo);
 }
 
@@ -80,7 +48,7 @@ DoubleDouble LogRatio(double later, double earlier) {
   if (!(ratio >= 0x1p-1000 && ratio <= 0x1p1000)) {
     // Each logarithm within 2^-68 of its size, at most 745 (the smallest
     // subnormal's): 2^-68 1490 / 693 = 2^-66.9 of |x|.
-    return Difference(LogAsDoubleDouble(later), LogAsDoubleDouble(earlier));
+    return dd::Sum(LogAsDoubleDouble(later), dd::Negated(LogAsDoubleDouble(earlier)));
   }
   // The mantissas in [1/2, 1), and their quotient in (1/2, 2), which rounds
   // to ratio scaled by a power of two, exactly: ratio is normal.
@@ -94,7 +62,7 @@ DoubleDouble LogRatio(double later, double earlier) {
   // is within a factor of 2), then a rounding for the low part, one for the
   // division, and the high part for the whole product as divisor: t within
   // 3.1 u |t| <= 2^-104.4. With t^2/2 left out, the t term is within 2^-104.
-  const DoubleDouble product = TwoProduct(quotient, earlierMantissa);
+  const DoubleDouble product = dd::TwoProduct(quotient, earlierMantissa);
   const double t = ((laterMantissa - product.hi) - product.lo) / product.hi;
   // ln q within 2^-68 |ln q| <= 2^-68 (|x| + 2^-52.9); the low parts' sum
   // rounds within u (u |ln q| + |t|) <= 2^-106 |x| + 2^-105.9. In all
@@ -334,7 +302,7 @@ Estimate EstimateOf(std::span<const double> prices, double periodsPerYear) {
   //   u |m| + 2^-66.8 |m| + 2^-103.6/n <= 2^-52.9 |m| + 2^-103.6/n:
   // relative to |m| even where the history ends where it started (m = 0
   // exactly when Pn = P0).
-  const DoubleDouble mean = Quotient(LogRatio(prices[n], prices[0]), count);
+  const DoubleDouble mean = dd::Quotient(LogRatio(prices[n], prices[0]), count);
 
   // The sum of squares of d_i = x_i - m, each d_i within
   // e_i = 2^-66.9 |x_i| + 2^-103.6 + |m~ - m| (2^-104 (|x_i| + |m|) more for
@@ -348,10 +316,9 @@ Estimate EstimateOf(std::span<const double> prices, double periodsPerYear) {
   DoubleDouble squares{0, 0};
   for (std::size_t i = 1; i <= n; ++i) {
     if (!IsPrice(prices[i])) throw RunTimeError(kInvalidCall);
-    const DoubleDouble deviation = Difference(LogRatio(prices[i], prices[i - 1]), mean);
+    const DoubleDouble deviation = dd::Sum(LogRatio(prices[i], prices[i - 1]), dd::Negated(mean));
     const DoubleDouble square = Square(deviation);
-    const DoubleDouble sum = dd::TwoSum(squares.hi, square.hi);
-    squares = dd::FastTwoSum(sum.hi, sum.lo + (squares.lo + square.lo));
+    squares = dd::Sum(squares, square);
   }
   // A deviation this small cannot be told from none: each price is within
   // half a unit of the decimal it was read from, so each return within
@@ -360,7 +327,7 @@ Estimate EstimateOf(std::span<const double> prices, double periodsPerYear) {
   // that grows by a tenth every year, say), which is 0. Taking 0 there keeps
   // s~ within 2^-49 of the decimal prices' deviation.
   const double indistinct = 0x1p-50 + 0x1.a0p-66 * std::fabs(mean.hi);  // 2^-65.3 |m| <= 0x1.a0p-66 |m|
-  const DoubleDouble computed = Quotient(squares, count - 1);
+  const DoubleDouble computed = dd::Quotient(squares, count - 1);
   const DoubleDouble variance = std::sqrt(computed.hi) <= indistinct ? DoubleDouble{0, 0} : computed;
 
   Estimate estimate{};
@@ -381,7 +348,7 @@ Estimate EstimateOf(std::span<const double> prices, double periodsPerYear) {
   // 13 significant digits of r wherever the drift does not cancel half the
   // variance to within a millionth of their sizes (|r| >= 2^-20 (|m| N + v^2/2)).
   const DoubleDouble halfVariance{0.5 * variance.hi, 0.5 * variance.lo};
-  const DoubleDouble rate = Product(Sum(mean, halfVariance), periodsPerYear);
+  const DoubleDouble rate = Product(dd::Sum(mean, halfVariance), periodsPerYear);
   estimate.rate = rate.hi;
 
   // The intervals are shown to four digits: plain double arithmetic. The
