@@ -4,7 +4,7 @@
 #include <array>
 
 #include "model/history/reading.h"
-#include "model/runtime/decimal_reader.h"
+#include "model/runtime/number_text.h"
 #include "model/runtime/run_time_error.h"
 
 namespace cotalia::reading {
@@ -77,12 +77,8 @@ std::optional<std::string_view> SpellNumber(std::string_view text, char decimal,
 }
 
 std::optional<double> DoubleOfSpelling(std::string_view spelled) {
-  DecimalText number;
-  if (!ScanDecimal(spelled, ExponentLetters::EOnly, number) || number.written.size() != spelled.size()) {
-    return std::nullopt;
-  }
   try {
-    return DoubleOfDecimal(number);
+    return NumberFromText(spelled);
   } catch (const RunTimeError&) {
     return std::nullopt;
   }
