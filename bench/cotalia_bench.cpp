@@ -13,6 +13,7 @@
 #include <variant>
 #include <vector>
 
+#include "model/history/chi_square.h"
 #include "model/history/estimation.h"
 #include "model/history/price_history.h"
 #include "model/numeric_runtime.h"

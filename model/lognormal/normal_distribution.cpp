@@ -13,20 +13,6 @@ namespace {
 
 constexpr double kInverseRootTwoPi = 0.3989422804014327;  // 1/sqrt(2 pi), rounded: 1/2 unit
 
-// phi(x) = e^(-x^2/2) / sqrt(2 pi). x^2 = hi + lo exactly, by Dekker's
-// product, so that the rounding of x^2 (an absolute error of up to 2^-53 x^2
-// in the exponent, some hundreds of units for |x| near 38) does not reach
-// the result: e^(-hi/2) is correctly rounded (1/2 unit; -hi/2 is exact), the
-// factor 1 - lo/2 for e^(-lo/2) errs by (lo/2)^2 < 2^-100, and the product and
-// the constant add 1 1/2 units: 2 1/2 units in all.
-double Density(double x) {
-  const double hi = x * x;
-  const dd::DoubleDouble half = dd::Split(x);
-  const double lo = ((half.hi * half.hi - hi) + 2 * half.hi * half.lo) + half.lo * half.lo;
-  const double exponential = CorrectlyRoundedExp(-0.5 * hi);
-  return (exponential - exponential * (0.5 * lo)) * kInverseRootTwoPi;
-}
-
 // Phi(x) for |x| <= 1/2: 1/2 + phi(x) (x + x^3/3 + x^5/(3 5) + ...), whose
 // terms all have the sign of x and fall by a factor of at least 12; 30 terms
 // leave less than 2^-100. The sum errs by about 1 unit, the product by 3 1/2;
@@ -40,7 +26,7 @@ double CentralCdf(double x) {
     term *= square / (2 * n + 1);
     sum += term;
   }
-  return 0.5 + Density(x) * sum;
+  return 0.5 + NormalDensity({x, 0}) * sum;
 }
 
 // Phi(-a) for a > 1/2: phi(a) R(a), with Mills' ratio R(a) = 1/(a + 1/(a +
@@ -53,7 +39,7 @@ double LowerTail(double a) {
   const auto terms = static_cast<int>(16 + 420 / (a * a));
   double ratio = a;
   for (int k = terms; k >= 1; --k) ratio = a + k / ratio;
-  return Density(a) / ratio;
+  return NormalDensity({a, 0}) / ratio;
 }
 
 // Abramowitz and Stegun's 26.2.23: -x for Phi(x) = p, p <= 1/2, within
@@ -65,6 +51,22 @@ double RoughLowerQuantile(double p) {
 }
 
 }  // namespace
+
+// phi(x) = e^(-x^2/2)/sqrt(2 pi) for x = hi + lo. x^2 = square + rest with
+// square exact by Dekker's product, rest = its error term + 2 hi lo, to
+// 2^-100 x^2; e^(-square/2) is correctly rounded (1/2 unit; square/2 is
+// exact), 1 - rest/2 for e^(-rest/2) errs by (rest/2)^2 < 2^-80 (|rest| <=
+// 2^-51 x^2 < 2^-40 where the result is not 0), and the product, the
+// difference and the constant add 1 1/2 units: within 2 1/2 units, where the
+// result is a normal double. Beyond |x| = 39 the result is below 2^-1097 and
+// rounds to 0.
+double NormalDensity(const dd::DoubleDouble& x) {
+  if (!(std::fabs(x.hi) < 39)) return 0;
+  const dd::DoubleDouble square = dd::TwoProductOrRounded(x.hi, x.hi);
+  const double rest = square.lo + 2 * x.hi * x.lo;
+  const double exponential = CorrectlyRoundedExp(-0.5 * square.hi);
+  return (exponential - exponential * (0.5 * rest)) * kInverseRootTwoPi;
+}
 
 double NormalCdf(double x) {
   if (std::isnan(x)) return x;
@@ -94,7 +96,7 @@ double NormalQuantile(double p) {
   // p <= 1/4, about 5 units in all).
   double x = RoughLowerQuantile(p);
   for (int step = 0; step < 6; ++step) {
-    const double density = Density(x);
+    const double density = NormalDensity({x, 0});
     if (density == 0) break;  // p is subnormal: x is as near as it gets
     const double correction = (NormalCdf(x) - p) / density;
     x -= correction;

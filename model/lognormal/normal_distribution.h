@@ -5,7 +5,14 @@
 // the same digits (the C library's erf and erfc differ in the last ones).
 #pragma once
 
+#include "model/runtime/double_double.h"
+
 namespace cotalia {
+
+// phi(x) = e^(-x^2/2)/sqrt(2 pi), the standard normal density, for x = hi +
+// lo: within 2 1/2 units in the last place wherever the result is a normal
+// double, and 0 from |x| = 39, where it rounds to 0.
+double NormalDensity(const dd::DoubleDouble& x);
 
 // Phi(x), the probability that a standard normal variable is below x. Within
 // 4 units in the last place of the true value wherever that is a normal

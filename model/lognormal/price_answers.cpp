@@ -29,67 +29,18 @@ namespace {
 using dd::DoubleDouble;
 
 constexpr double kInfinity = std::numeric_limits<double>::infinity();
-constexpr double kInverseRootTwoPi = 0.3989422804014327;  // 1/sqrt(2 pi), rounded: 1/2 unit
-
-// a b = hi + lo exactly (Dekker), where neither split nor the product's
-// error term can overflow; beyond 2^995 the rounded product alone, lo = 0:
-// callers meet such factors only where the result is decided without them.
-DoubleDouble TwoProduct(double a, double b) {
-  const double product = a * b;
-  constexpr double kSplittable = 0x1p995;
-  if (!(std::fabs(a) < kSplittable && std::fabs(b) < kSplittable && std::fabs(product) < kSplittable)) {
-    return {product, 0};
-  }
-  const DoubleDouble x = dd::Split(a);
-  const DoubleDouble y = dd::Split(b);
-  return {product, ((x.hi * y.hi - product) + x.hi * y.lo + x.lo * y.hi) + x.lo * y.lo};
-}
-
-DoubleDouble Negated(DoubleDouble x) { return {-x.hi, -x.lo}; }
-
-// x + y for finite x, y: within 2^-104 (|x| + |y|); the sum of the high
-// parts is exact, so a cancellation loses nothing beyond that.
-DoubleDouble Sum(DoubleDouble x, DoubleDouble y) {
-  const DoubleDouble high = dd::TwoSum(x.hi, y.hi);
-  return dd::FastTwoSum(high.hi, high.lo + (x.lo + y.lo));
-}
 
 // x y within 2^-103 |x y|; an infinite product is returned as it is.
 DoubleDouble Product(DoubleDouble x, DoubleDouble y) {
-  const DoubleDouble high = TwoProduct(x.hi, y.hi);
+  const DoubleDouble high = dd::TwoProductOrRounded(x.hi, y.hi);
   if (!std::isfinite(high.hi)) return {high.hi, 0};
   return dd::FastTwoSum(high.hi, high.lo + (x.hi * y.lo + x.lo * y.hi));
-}
-
-// x / y, y > 0, within 2^-103 |x / y|: the remainder x - q y is exact.
-DoubleDouble Quotient(DoubleDouble x, double y) {
-  const double quotient = x.hi / y;
-  if (!std::isfinite(quotient)) return {quotient, 0};
-  const DoubleDouble back = TwoProduct(quotient, y);
-  const double remainder = ((x.hi - back.hi) - back.lo) + x.lo;
-  return dd::FastTwoSum(quotient, remainder / y);
 }
 
 // (ln x - mean)/deviation for 0 < x < infinity and deviation > 0, within
 // the delta above.
 DoubleDouble Standardized(double price, const LogPrice& logPrice) {
-  return Quotient(Sum(LogAsDoubleDouble(price), {-logPrice.mean, 0}), logPrice.deviation);
-}
-
-// phi(x) = e^(-x^2/2)/sqrt(2 pi) for x = hi + lo. x^2 = square + rest with
-// square exact by Dekker's product, rest = its error term + 2 hi lo, to
-// 2^-100 x^2; e^(-square/2) is correctly rounded (1/2 unit; square/2 is
-// exact), 1 - rest/2 for e^(-rest/2) errs by (rest/2)^2 < 2^-80 (|rest| <=
-// 2^-51 x^2 < 2^-40 where the result is not 0), and the product, the
-// difference and the constant add 1 1/2 units: within 2 1/2 units, where the
-// result is a normal double. Beyond |x| = 39 the result is below 2^-1097 and
-// rounds to 0.
-double Density(DoubleDouble x) {
-  if (!(std::fabs(x.hi) < 39)) return 0;
-  const DoubleDouble square = TwoProduct(x.hi, x.hi);
-  const double rest = square.lo + 2 * x.hi * x.lo;
-  const double exponential = CorrectlyRoundedExp(-0.5 * square.hi);
-  return (exponential - exponential * (0.5 * rest)) * kInverseRootTwoPi;
+  return dd::Quotient(dd::Sum(LogAsDoubleDouble(price), {-logPrice.mean, 0}), logPrice.deviation);
 }
 
 // Phi(z) for z = hi + lo: Phi(hi) + phi(hi) lo, Taylor's first order. Phi(hi)
@@ -101,7 +52,7 @@ double Density(DoubleDouble x) {
 double CdfAt(DoubleDouble z) {
   const double cdf = NormalCdf(z.hi);
   if (!std::isfinite(z.hi)) return cdf;
-  return cdf + Density({z.hi, 0}) * z.lo;
+  return cdf + NormalDensity({z.hi, 0}) * z.lo;
 }
 
 // Phi(z) - 1/2 for z >= 0, infinity included. Up to 1/2 it is phi(z) (z +
@@ -111,7 +62,7 @@ double CdfAt(DoubleDouble z) {
 // 0.309 errs by 4 1/2 of its units against a result of at least 0.191 (7.3
 // of the result's units) and the difference rounds once: within 8 units.
 double AboveMedian(DoubleDouble z) {
-  if (z.hi > 0.5) return 0.5 - CdfAt(Negated(z));
+  if (z.hi > 0.5) return 0.5 - CdfAt(dd::Negated(z));
   const double square = z.hi * z.hi;
   double term = z.hi;
   double sum = z.hi;
@@ -119,7 +70,7 @@ double AboveMedian(DoubleDouble z) {
     term *= square / (2 * n + 1);
     sum += term;
   }
-  const double density = Density({z.hi, 0});
+  const double density = NormalDensity({z.hi, 0});
   return density * sum + density * z.lo;
 }
 
@@ -198,9 +149,9 @@ double BetweenProbability(const PriceDistribution& d, std::optional<double> lowe
 
   const DoubleDouble low = lower ? Standardized(*lower, logPrice) : DoubleDouble{-kInfinity, 0};
   const DoubleDouble high = upper ? Standardized(*upper, logPrice) : DoubleDouble{kInfinity, 0};
-  if (low.hi >= 0) return CdfAt(Negated(low)) - CdfAt(Negated(high));
+  if (low.hi >= 0) return CdfAt(dd::Negated(low)) - CdfAt(dd::Negated(high));
   if (high.hi <= 0) return CdfAt(high) - CdfAt(low);
-  return AboveMedian(high) + AboveMedian(Negated(low));
+  return AboveMedian(high) + AboveMedian(dd::Negated(low));
 }
 
 double BetweenProbability(const PriceDistribution& d, const PriceRange& range) {
@@ -251,22 +202,22 @@ double TouchProbability(const PriceDistribution& d, double target) {
   }
   const double s = logPrice.deviation;
   const DoubleDouble logS = LogAsDoubleDouble(price);
-  const DoubleDouble drift = Sum({logPrice.mean, 0}, Negated(logS));
-  const DoubleDouble distance = Sum(LogAsDoubleDouble(target), Negated(logS));
-  const DoubleDouble m = above ? drift : Negated(drift);
-  const DoubleDouble b = above ? distance : Negated(distance);
-  const DoubleDouble x1 = Quotient(Sum(m, Negated(b)), s);
-  const DoubleDouble a = Quotient(Sum(b, m), s);
+  const DoubleDouble drift = dd::Sum({logPrice.mean, 0}, dd::Negated(logS));
+  const DoubleDouble distance = dd::Sum(LogAsDoubleDouble(target), dd::Negated(logS));
+  const DoubleDouble m = above ? drift : dd::Negated(drift);
+  const DoubleDouble b = above ? distance : dd::Negated(distance);
+  const DoubleDouble x1 = dd::Quotient(dd::Sum(m, dd::Negated(b)), s);
+  const DoubleDouble a = dd::Quotient(dd::Sum(b, m), s);
 
   const double beyond = CdfAt(x1);
   double reflected = 0;
   if (a.hi > 0.5) {
-    reflected = Density(x1) * MillsRatio(a);
+    reflected = NormalDensity(x1) * MillsRatio(a);
   } else {
     // 2 (m/s)(b/s); m = 0 is an exponent of 0 even where b/s overflows.
     const DoubleDouble exponent =
-        m.hi == 0 ? DoubleDouble{0, 0} : Product(Product({2, 0}, Quotient(m, s)), Quotient(b, s));
-    reflected = ExpAt(exponent) * CdfAt(Negated(a));
+        m.hi == 0 ? DoubleDouble{0, 0} : Product(Product({2, 0}, dd::Quotient(m, s)), dd::Quotient(b, s));
+    reflected = ExpAt(exponent) * CdfAt(dd::Negated(a));
   }
   const TargetProbabilities ending = ProbabilitiesOf(d, target);
   const double touch = std::max(beyond + reflected, above ? ending.above : ending.below);
@@ -306,7 +257,7 @@ std::array<Percentile, 9> PercentilesOf(const PriceDistribution& d) {
 double DensityAt(const PriceDistribution& d, double price) {
   const LogPrice logPrice = SpreadOf(d);
   if (!(price > 0) || price == kInfinity || logPrice.deviation == 0) return 0;
-  const double density = Density(Standardized(price, logPrice));
+  const double density = NormalDensity(Standardized(price, logPrice));
   if (density == 0) return 0;
   return density / (price * logPrice.deviation);
 }
@@ -315,9 +266,9 @@ double DensityAt(const PriceDistribution& d, double price) {
 // double-double within 2^-104 (|mean| + s^2): within 1 unit and that share.
 double ModeOf(const PriceDistribution& d) {
   const LogPrice logPrice = SpreadOf(d);
-  const DoubleDouble variance = TwoProduct(logPrice.deviation, logPrice.deviation);
+  const DoubleDouble variance = dd::TwoProductOrRounded(logPrice.deviation, logPrice.deviation);
   if (!std::isfinite(variance.hi)) return 0;
-  return ExpAt(Sum({logPrice.mean, 0}, Negated(variance)));
+  return ExpAt(dd::Sum({logPrice.mean, 0}, dd::Negated(variance)));
 }
 
 std::vector<double> DensitiesAt(const PriceDistribution& d, std::span<const double> prices) {

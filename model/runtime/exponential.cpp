@@ -195,9 +195,7 @@ std::optional<double> ExpDoubleDoubleStep(double x, const ExpTables::DoubleDoubl
   const ExpTables::DoubleDoubleStep::PowerOfTwo& power = table.powersOfTwo[static_cast<std::size_t>(j)];
   const DoubleDouble expRSplit = dd::Split(expR.hi);
   const double scaledHi = power.value.hi * expR.hi;
-  const double scaledProductLow = ((power.split.hi * expRSplit.hi - scaledHi) +
-                                   power.split.hi * expRSplit.lo + power.split.lo * expRSplit.hi) +
-                                  power.split.lo * expRSplit.lo;
+  const double scaledProductLow = dd::ProductError(power.split, expRSplit, scaledHi);
   const double scaledLow = scaledProductLow + power.value.hi * expRLow + power.value.lo * expR.hi;
 
   // The errors sum below 2^-68.4.

@@ -158,11 +158,9 @@ DoubleDouble LogDoubleDoubleSum(double x, const LogTables& tables) {
       (1.0 / 3 +
        v * (-1.0 / 4 + v * (1.0 / 5 + v * (-1.0 / 6 + v * (1.0 / 7 + v * (-1.0 / 8 + v * (1.0 / 9)))))));
   // u^2 exactly, by Dekker's product.
-  const DoubleDouble vSplit = dd::Split(v);
-  const double squareHi = v * v;
-  const double squareLow =
-      ((vSplit.hi * vSplit.hi - squareHi) + 2 * vSplit.hi * vSplit.lo) + vSplit.lo * vSplit.lo + 2 * v * u.lo;
-  const DoubleDouble log1p = dd::TwoSum(v, -0.5 * squareHi);
+  const DoubleDouble square = dd::TwoProduct(v, v);
+  const double squareLow = square.lo + 2 * v * u.lo;
+  const DoubleDouble log1p = dd::TwoSum(v, -0.5 * square.hi);
   const double log1pLow = log1p.lo + u.lo - 0.5 * squareLow + higherTerms;
 
   // The table and ln 2 within 2^-100.

@@ -65,17 +65,49 @@ double ValueOfText(std::string_view text) {
   return ScanDecimal(compact, ExponentLetters::EOrD, number) ? DoubleOfDecimal(number) : 0.0;
 }
 
-double NumberFromText(std::string_view text) {
+namespace {
+
+// The whole text, apart from blanks around it, as one decimal number; throws
+// kTypeMismatch for anything else. A point needs a digit on one side only:
+// ".5" and "5." are both numbers, as a user who types them means them to be;
+// "." alone is not.
+void ScanStrictly(std::string_view text, DecimalText& number) {
   const std::size_t first = text.find_first_not_of(' ');
   if (first == std::string_view::npos) throw RunTimeError(kTypeMismatch);
   const std::string_view trimmed = text.substr(first, text.find_last_not_of(' ') - first + 1);
-  // A point needs a digit on one side only: ".5" and "5." are both numbers,
-  // as a user who types them means them to be; "." alone is not.
-  DecimalText number;
   if (!ScanDecimal(trimmed, ExponentLetters::EOnly, number) || number.written.size() != trimmed.size()) {
     throw RunTimeError(kTypeMismatch);
   }
+}
+
+}  // namespace
+
+double NumberFromText(std::string_view text) {
+  DecimalText number;
+  ScanStrictly(text, number);
   return DoubleOfDecimal(number);
+}
+
+std::optional<ScaledNumber> ScaledNumberFromText(std::string_view text, int placesLeft) {
+  try {
+    DecimalText number;
+    ScanStrictly(text, number);
+    static_cast<void>(DoubleOfDecimal(number));  // kOverflow, as NumberFromText throws it
+    // Written again with the exponent moved, for the converter to read.
+    std::string moved = number.negative ? "-" : "";
+    moved += number.integerDigits;
+    if (!number.fractionDigits.empty()) {
+      moved += '.';
+      moved += number.fractionDigits;
+    }
+    moved += 'E';
+    moved += std::to_string(number.exponent - placesLeft);
+    ScaledNumber scaled{0, number.fractionDigits.size(), number.exponentLetter != '\0'};
+    scaled.value = NumberFromText(moved);
+    return scaled;
+  } catch (const RunTimeError&) {
+    return std::nullopt;
+  }
 }
 
 namespace {

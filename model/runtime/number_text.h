@@ -3,6 +3,8 @@
 // one writer. The point is the only decimal separator, whatever the locale.
 #pragma once
 
+#include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -19,6 +21,19 @@ double ValueOfText(std::string_view text);
 // decimal number; anything else throws kTypeMismatch. Throws kOverflow for a
 // number beyond the double range.
 double NumberFromText(std::string_view text);
+
+// A number as the strict reader reads it, with its decimal point moved
+// `placesLeft` places to the left (a percentage's 2): read from the digits
+// as written, so that the one rounding to binary is that of the moved
+// decimal itself; with what its text shows, the digits after its point and
+// whether an exponent follows. None where NumberFromText throws for the text,
+// or the moved number lies beyond the double range.
+struct ScaledNumber {
+  double value;
+  std::size_t fractionDigits;
+  bool exponent;
+};
+std::optional<ScaledNumber> ScaledNumberFromText(std::string_view text, int placesLeft);
 
 // Writer: the shortest plain decimal text of the value rounded to 15
 // significant digits, switching to exponent form for large and small

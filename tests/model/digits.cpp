@@ -22,6 +22,7 @@
 #include <variant>
 #include <vector>
 
+#include "model/history/chi_square.h"
 #include "model/history/estimation.h"
 #include "model/lognormal/normal_distribution.h"
 #include "model/lognormal/price_answers.h"

@@ -6,7 +6,6 @@
 #include <optional>
 
 #include "model/numeric_runtime.h"
-#include "model/runtime/decimal_reader.h"
 
 namespace cotalia {
 
@@ -55,31 +54,18 @@ struct CellValue {
   std::optional<std::size_t> percentDecimals;
 };
 
-// A percentage's number read with its point two places further left: the
-// digits as written and the exponent less two, so that the one rounding to
-// binary is the reader's, of the decimal fraction itself.
+// A percentage's number read with its point two places further left, so
+// that the one rounding to binary is that of the decimal fraction itself.
 std::optional<CellValue> PercentValueOf(std::string_view text) {
   const std::string_view trimmed = WithoutBlanks(text);
   if (trimmed.empty() || trimmed.back() != '%') return std::nullopt;
   const std::string_view numberText = WithoutBlanks(trimmed.substr(0, trimmed.size() - 1));
-  if (!StrictNumber(numberText)) return std::nullopt;
-  DecimalText number;
-  ScanDecimal(numberText, ExponentLetters::EOnly, number);
-  std::string shifted = number.negative ? "-" : "";
-  shifted += number.integerDigits;
-  if (!number.fractionDigits.empty()) {
-    shifted += '.';
-    shifted += number.fractionDigits;
-  }
-  shifted += 'E';
-  shifted += std::to_string(number.exponent - 2);
-  // A hundredth of a number in range is in range, so this read never fails.
-  const std::optional<double> fraction = StrictNumber(shifted);
+  const std::optional<ScaledNumber> fraction = ScaledNumberFromText(numberText, 2);
   if (!fraction) return std::nullopt;
-  CellValue cell{TextOfNumber(*fraction), std::nullopt};
+  CellValue cell{TextOfNumber(fraction->value), std::nullopt};
   // No spreadsheet's percentage format shows an exponent form, which is
   // left to the spreadsheet's general format.
-  if (number.exponentLetter == '\0') cell.percentDecimals = number.fractionDigits.size();
+  if (!fraction->exponent) cell.percentDecimals = fraction->fractionDigits;
   return cell;
 }
 

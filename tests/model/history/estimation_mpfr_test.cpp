@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "model/history/chi_square.h"
 #include "model/history/estimation.h"
 #include "model/runtime/elementary_functions.h"
 #include "tests/model/mpfr_number.h"

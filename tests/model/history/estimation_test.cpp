@@ -3,6 +3,7 @@
 // chi-square quantile against tables and closed forms, and the inputs the
 // estimate refuses. The comparison with MPFR at 256 bits is in
 // estimation_mpfr_test.cpp.
+#include "model/history/chi_square.h"
 #include "model/history/estimation.h"
 
 #include <gtest/gtest.h>

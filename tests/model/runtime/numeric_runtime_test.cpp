@@ -11,8 +11,10 @@
 #include <cstring>
 #include <limits>
 #include <memory>
+#include <optional>
 #include <random>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace cotalia {
@@ -144,6 +146,35 @@ TEST(NumberFromText, RefusesAnythingButOneDecimalNumber) {
 TEST(NumberFromText, NumbersBeyondTheDoubleRangeOverflow) {
   EXPECT_EQ(CodeThrownBy([] { NumberFromText("1E400"); }), kOverflow);
   EXPECT_EQ(CodeThrownBy([] { NumberFromText(" -1.8e308 "); }), kOverflow);
+}
+
+TEST(ScaledNumberFromText, MovesThePointAndTellsWhatTheTextShows) {
+  const struct {
+    std::string_view text;
+    int placesLeft;
+    std::optional<ScaledNumber> expected;
+  } cases[] = {
+      {"18.09", 2, ScaledNumber{0.1809, 2, false}},
+      {" -2.5 ", 2, ScaledNumber{-0.025, 1, false}},
+      {".5", 2, ScaledNumber{0.005, 1, false}},
+      {"5", 2, ScaledNumber{0.05, 0, false}},
+      {"5.000", 3, ScaledNumber{0.005, 3, false}},
+      {"1.206E-111", 2, ScaledNumber{1.206E-113, 3, true}},
+      {"1E+300", 2, ScaledNumber{1E+298, 0, true}},
+      {"1.5", 0, ScaledNumber{1.5, 1, false}},
+      {"1e400", 2, std::nullopt},  // the number itself beyond the doubles
+      {"1e307", -2, std::nullopt},
+      {"18,09", 2, std::nullopt},
+      {"", 2, std::nullopt},
+  };
+  for (const auto& c : cases) {
+    const std::optional<ScaledNumber> scaled = ScaledNumberFromText(c.text, c.placesLeft);
+    ASSERT_EQ(scaled.has_value(), c.expected.has_value()) << c.text;
+    if (!scaled) continue;
+    EXPECT_EQ(scaled->value, c.expected->value) << c.text;
+    EXPECT_EQ(scaled->fractionDigits, c.expected->fractionDigits) << c.text;
+    EXPECT_EQ(scaled->exponent, c.expected->exponent) << c.text;
+  }
 }
 
 struct WriteCase {
