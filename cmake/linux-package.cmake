@@ -6,15 +6,21 @@ include(GNUInstallDirs)
 set(COTALIA_APP_ID example.cotalia.Cotalia)
 set(COTALIA_DOC_DIR ${CMAKE_INSTALL_DATADIR}/doc/cotalia)
 
+# The manual page and the metainfo name the version (cmake/version.cmake).
+configure_file(resources/cotalia.1.in ${CMAKE_CURRENT_BINARY_DIR}/cotalia.1 @ONLY)
+configure_file(resources/${COTALIA_APP_ID}.metainfo.xml.in ${CMAKE_CURRENT_BINARY_DIR}/${COTALIA_APP_ID}.metainfo.xml
+               @ONLY)
+
 # Compressed without a name or a time in the header, so that the same source
 # gives the same bytes.
 set(COTALIA_COMPRESSED)
-foreach(document cotalia.1 changelog)
-  set(compressed ${CMAKE_CURRENT_BINARY_DIR}/${document}.gz)
+foreach(document ${CMAKE_CURRENT_BINARY_DIR}/cotalia.1 ${PROJECT_SOURCE_DIR}/resources/changelog)
+  cmake_path(GET document FILENAME name)
+  set(compressed ${CMAKE_CURRENT_BINARY_DIR}/${name}.gz)
   add_custom_command(
     OUTPUT ${compressed}
-    COMMAND gzip -9 -n -c ${PROJECT_SOURCE_DIR}/resources/${document} > ${compressed}
-    DEPENDS ${PROJECT_SOURCE_DIR}/resources/${document}
+    COMMAND gzip -9 -n -c ${document} > ${compressed}
+    DEPENDS ${document}
     VERBATIM)
   list(APPEND COTALIA_COMPRESSED ${compressed})
 endforeach()
@@ -22,7 +28,7 @@ add_custom_target(cotalia_documents ALL DEPENDS ${COTALIA_COMPRESSED})
 
 install(TARGETS cotalia RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES resources/${COTALIA_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
-install(FILES resources/${COTALIA_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/${COTALIA_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 install(FILES resources/cotalia.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/cotalia.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/changelog.gz resources/copyright DESTINATION ${COTALIA_DOC_DIR})
@@ -46,7 +52,7 @@ set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_CURRENT_BINARY_DIR}/cpack-project-config.c
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME cotalia)
-set(CPACK_PACKAGE_VERSION 1.00)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CONTACT "Cotalia developers <dev@cotalia.example>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "share price calculator under the lognormal price model")
 set(CPACK_PACKAGE_DESCRIPTION

@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "cotalia_version.h"
 #include "model/simulator_actions.h"
 #include "window/exports/figures.h"
 
@@ -90,7 +91,6 @@ std::string TabSeparatedText(std::span<const Figure> rows, std::string_view line
 // tab-separated.
 std::string ResultsText(FieldAccess& fields, std::string_view lineEnd);
 
-inline constexpr std::string_view kVersion = "1.00";
 inline constexpr std::string_view kWebAddress = "www.cotalia.example";
 inline constexpr std::string_view kAboutTitle = "Acerca de Cotalia";
 
