@@ -203,6 +203,41 @@ const std::vector<Example>& ExampleFiles() {
        "29/12/1989;824,57\n30/12/1989;830,1\n31/12/1989;828,25\n",
        {Utf8, ';', false, {"Columna 1", "Columna 2"}, 0, "Columna 2"},
        {{824.57, 830.1, 828.25}, {"1989-12-29", "1989-12-30", "1989-12-31"}, DayFirst, 0, 252}},
+      {"ChineseHeaderBeyondTheBasicPlane",
+       "\xE6\x97\xA5\xE6\x9C\x9F,\xF0\x90\x80\x80 \xE4\xBB\xB7\xE6\xA0\xBC\n2024-01-02,1\n2024-01-03,2\n"
+       "2024-01-04,3\n",
+       {Utf8,
+        ',',
+        true,
+        {"\xE6\x97\xA5\xE6\x9C\x9F", "\xF0\x90\x80\x80 \xE4\xBB\xB7\xE6\xA0\xBC"},
+        0,
+        "\xF0\x90\x80\x80 \xE4\xBB\xB7\xE6\xA0\xBC"},
+       {{1, 2, 3}, {"2024-01-02", "2024-01-03", "2024-01-04"}, Iso, 0, 252}},
+      {"OverlongFourBytesAreWindows1252",
+       "Fecha;Cierre;Nota \xF0\x8F\xBF\xBF\n2024-01-02;1;a\n2024-01-03;2;b\n2024-01-04;3;c\n",
+       {Windows1252, ';', true, {"Fecha", "Cierre", "Nota \xC3\xB0\xC2\x8F\xC2\xBF\xC2\xBF"}, 0, "Cierre"},
+       {{1, 2, 3}, {"2024-01-02", "2024-01-03", "2024-01-04"}, Iso, 0, 252}},
+      {"Utf16PrivateUseIsNoSurrogate",
+       Utf16(u"Fecha\tCierre \xD83D\uE000\r\n2024-01-31\t1\r\n2024-02-29\t2\r\n2024-03-31\t3\r\n", false),
+       {Utf16LittleEndian,
+        '\t',
+        true,
+        {"Fecha", "Cierre \xEF\xBF\xBD\xEE\x80\x80"},
+        0,
+        "Cierre \xEF\xBF\xBD\xEE\x80\x80"},
+       {{1, 2, 3}, {"2024-01-31", "2024-02-29", "2024-03-31"}, Iso, 0, 12}},
+      {"AnAccentOnTheNameLastLetter",
+       "Fecha;Apertura;Cierr\xC3\xA9;Volumen\n2024-01-02;1;4;7\n2024-01-03;2;5;8\n2024-01-04;3;6;9\n",
+       {Utf8, ';', true, {"Fecha", "Apertura", "Cierr\xC3\xA9", "Volumen"}, 0, "Cierr\xC3\xA9"},
+       {{4, 5, 6}, {"2024-01-02", "2024-01-03", "2024-01-04"}, Iso, 0, 252}},
+      {"NoDatesBesideANameColumn",
+       "Acci\xC3\xB3n;Precio\nAcme;1,5\nAcme;2\nAcme;2,5\n",
+       {Utf8, ';', true, {"Acci\xC3\xB3n", "Precio"}, {}, "Precio"},
+       {{1.5, 2, 2.5}, {}, Iso, 0, 252}},
+      {"DaysPastThirtyOneAreNoDates",
+       "Fecha;Cierre\n01/32/2024;1\n02/32/2024;2\n03/01/2024;3\n",
+       {Utf8, ';', true, {"Fecha", "Cierre"}, {}, "Cierre"},
+       {{1, 2, 3}, {}, Iso, 0, 252}},
       {"NoHeaderOverAMostlyTextColumn",
        "2024-01-02\tAcme\t10\n2024-01-03\t7\t11\n2024-01-04\tAcme\t12\n",
        {Utf8, '\t', false, {"Columna 1", "Columna 2", "Columna 3"}, 0, "Columna 3"},
@@ -277,6 +312,8 @@ const std::vector<Numbers>& NumberTexts() {
       {"PercentIsNotAPrice", {"1.5", "2%", "3"}, {}, 3},
       {"SuffixIsNotAPrice", {"1.5", "2", "1,23M"}, {}, 4},
       {"BeyondTheDoubles", {"1.5", "1e400", "3"}, {}, 3},
+      {"AFirstGroupOfFourIsNoGroup", {"1.5", "1234,567.5", "3"}, {}, 3},
+      {"GroupsOfTwoAreNoGroups", {"1.5", "1,23,456.5", "3"}, {}, 3},
   };
   return columns;
 }
@@ -586,6 +623,17 @@ TEST(PriceHistory, IsoTextOfDaysFarOut) {
 }
 
 // A sheet wider than a spreadsheet's 16384 columns is read as far as them.
+// A table whose date column lies beyond its columns, as a caller may make
+// one, is read without dates.
+TEST(PriceHistory, ADateColumnBeyondTheTableIsNotRead) {
+  PriceTable table = TableOrFail("Fecha;Cierre\n2024-01-02;1\n2024-01-03;2\n2024-01-04;3\n");
+  table.dateColumn = table.columns.size();
+  const auto history = HistoryOf(table, 1);
+  ASSERT_TRUE(std::holds_alternative<PriceHistory>(history));
+  EXPECT_EQ(std::get<PriceHistory>(history).prices, (std::vector<double>{1, 2, 3}));
+  EXPECT_TRUE(std::get<PriceHistory>(history).days.empty());
+}
+
 TEST(PriceHistory, WideTablesEndAtASpreadsheetsColumns) {
   std::string bytes;
   for (int row = 1; row <= 3; ++row) {

@@ -54,7 +54,8 @@ TEST(TouchProbability, Rows) {
       {&worked, 1e-300, "0"},
       {&worked, kInfinity, "0"},
       {&worked, 0, "0"},
-      {&still, 105, "1"},  // on the line from 100 to e^(mean) = 110.5...
+      {&still, 105, "1"},                   // on the line from 100 to e^(mean) = 110.5...
+      {&still, still.horizon.median, "1"},  // at its very end
       {&still, 115, "0"},
       {&still, 95, "0"},
       {&now, 100, "1"},
@@ -266,6 +267,11 @@ TEST(DensityAt, IntegratesToOneAndPeaksAtTheMode) {
   const PriceDistribution still = Expect(DistributionOf({{"100", "10", "0", "12"}, "95", ""}));
   EXPECT_EQ(DensityAt(still, still.horizon.median), 0);
   EXPECT_TRUE(SameBits(ModeOf(still), still.horizon.median));
+  // A spread whose square is beyond the doubles (which the form's inputs
+  // never give) puts the mode at 0.
+  PriceDistribution wide = Worked();
+  wide.horizon.logPrice.deviation = 1e200;
+  EXPECT_EQ(ModeOf(wide), 0);
   EXPECT_EQ(TextOfNumber(ModeOf(Worked())), "104.081077419239");  // e^(4.68517018598809 - 0.04)
 }
 
