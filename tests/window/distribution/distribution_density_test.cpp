@@ -160,6 +160,75 @@ TEST(DensityChart, ShapesInsideThePlotLabelsApart) {
   }
 }
 
+// The curve spans the plot from edge to edge, and the band is shaded under
+// every point of it between the band's ends.
+TEST(DensityChart, CurveFromEdgeToEdgeBandUnderAllOfIt) {
+  for (const DensityCase& c : kDensities) {
+    SCOPED_TRACE(c.name);
+    const DistributionView view = ViewOf(c.request);
+    const PriceDistribution& d = DistributionIn(view);
+    const ChartDrawing drawing = DrawWith(view, {c.logarithmic, true, std::nullopt}, c.area);
+    const Shape* curve = ShapeOf(drawing, Ink::Text);
+    const Shape* band = ShapeOf(drawing, Ink::Band);
+    ASSERT_TRUE(curve != nullptr && band != nullptr);
+    EXPECT_NEAR(curve->points.front().x, drawing.plot.left, 1e-6);
+    EXPECT_NEAR(curve->points.back().x, drawing.plot.right, 1e-6);
+    const double low = band->points.front().x;
+    const double high = band->points.back().x;
+    const auto inside = [low, high](const Point& p) { return p.x > low && p.x < high; };
+    EXPECT_EQ(std::count_if(band->points.begin(), band->points.end(), inside),
+              std::count_if(curve->points.begin(), curve->points.end(), inside))
+        << "from " << low << " to " << high << ", the band " << d.horizon.lower << " to " << d.horizon.upper;
+  }
+}
+
+// The hatching stands a step apart, at 6 pixels at 96 dots per inch, from
+// half a step beyond the target's line, each line up to the curve; the
+// probability beside the target's line, half a line off it and half a line
+// below the plot's top, kept a quarter of a line inside the plot.
+TEST(DensityChart, HatchingAndItsProbabilityWhereTheTargetSays) {
+  for (const DensityCase& c : kDensities) {
+    const DistributionView view = ViewOf(c.request);
+    const PriceDistribution& d = DistributionIn(view);
+    const auto* target = std::get_if<double>(&d.target);
+    if (target == nullptr) continue;
+    SCOPED_TRACE(c.name);
+    const ChartDrawing drawing = DrawWith(view, {c.logarithmic, true, std::nullopt}, c.area);
+    const PlotBox& plot = drawing.plot;
+    const double line = c.area.lineHeight;
+    const bool above = *target > d.horizon.median;
+    double x = 0;
+    std::vector<const Shape*> hatches;
+    for (const Shape& shape : drawing.shapes) {
+      if (shape.ink != Ink::Target) continue;
+      if (shape.points[0].y == plot.top) x = shape.points[0].x;
+      if (shape.points[0].y != plot.top) hatches.push_back(&shape);
+    }
+    const std::vector<Point>& curve = ShapeOf(drawing, Ink::Text)->points;
+    const double step = 6 * c.area.scale;
+    for (std::size_t i = 0; i < hatches.size(); ++i) {
+      const Point& top = hatches[i]->points[1];
+      const double beyond = std::abs(top.x - x) - step / 2;
+      EXPECT_NEAR(beyond / step, std::round(beyond / step), 1e-6) << top.x;
+      if (i > 0) EXPECT_NEAR(std::abs(top.x - hatches[i - 1]->points[1].x), step, 1e-6);
+      // Up to the curve, between its two points about it.
+      const auto after = std::lower_bound(curve.begin(), curve.end(), top.x,
+                                          [](const Point& p, double at) { return p.x < at; });
+      ASSERT_TRUE(after != curve.begin() && after != curve.end());
+      const Point& before = *(after - 1);
+      EXPECT_NEAR(top.y, before.y + (after->y - before.y) * (top.x - before.x) / (after->x - before.x), 1.5)
+          << top.x;
+    }
+    const Label& probability = drawing.labels.back();
+    ASSERT_EQ(probability.ink, Ink::Target);
+    EXPECT_DOUBLE_EQ(probability.topLeft.y, plot.top + line / 2);
+    const double wanted = above ? x + line / 2 : x - line / 2 - probability.width;
+    EXPECT_DOUBLE_EQ(probability.topLeft.x,
+                     std::clamp(wanted, plot.left + line / 4,
+                                std::max(plot.left + line / 4, plot.right - line / 4 - probability.width)));
+  }
+}
+
 // The density's marks stand where its axes' ticks say: the mode's dot at
 // the mode and the density there, the median's and the expected price's
 // stems at their prices up to the density there, the target's line at the
