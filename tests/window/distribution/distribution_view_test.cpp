@@ -192,28 +192,27 @@ TEST(PercentText, FourSignificantDigits) {
   for (const auto& c : cases) EXPECT_EQ(PercentText(c.probability), c.text) << c.probability;
 }
 
-// Every row of the window's table is what its name says, and each box is
+// Every row of the window's table has the role its name says (the names
+// themselves give the rows their places while compiling), and each box is
 // named by the label just before it.
 TEST(DistributionDescription, NamesEachInputAfterItsLabel) {
   const struct {
     DistributionControl control;
-    const char* name;
     ControlRole role;
-  } rows[] = {{DistributionControl::Level, "level", ControlRole::TextBox},
-              {DistributionControl::Target, "target", ControlRole::TextBox},
-              {DistributionControl::Lower, "lower", ControlRole::TextBox},
-              {DistributionControl::Upper, "upper", ControlRole::TextBox},
-              {DistributionControl::PriceAxis, "priceAxis", ControlRole::Choice},
-              {DistributionControl::ChartKind, "chartKind", ControlRole::Choice},
-              {DistributionControl::Chart, "chart", ControlRole::Chart},
-              {DistributionControl::Readout, "readout", ControlRole::Note},
-              {DistributionControl::Figures, "figures", ControlRole::ReadOnlyText},
-              {DistributionControl::Percentiles, "percentiles", ControlRole::ReadOnlyText}};
+  } rows[] = {{DistributionControl::Level, ControlRole::TextBox},
+              {DistributionControl::Target, ControlRole::TextBox},
+              {DistributionControl::Lower, ControlRole::TextBox},
+              {DistributionControl::Upper, ControlRole::TextBox},
+              {DistributionControl::PriceAxis, ControlRole::Choice},
+              {DistributionControl::ChartKind, ControlRole::Choice},
+              {DistributionControl::Chart, ControlRole::Chart},
+              {DistributionControl::Readout, ControlRole::Note},
+              {DistributionControl::Figures, ControlRole::ReadOnlyText},
+              {DistributionControl::Percentiles, ControlRole::ReadOnlyText}};
   for (const auto& row : rows) {
     const WindowControl& control = ControlOf(row.control);
-    EXPECT_EQ(control.name, row.name);
-    EXPECT_EQ(control.role, row.role) << row.name;
-    EXPECT_FALSE(control.accessibleName.empty()) << row.name;
+    EXPECT_EQ(control.role, row.role) << control.name;
+    EXPECT_FALSE(control.accessibleName.empty()) << control.name;
   }
   for (std::size_t i = 1; i < kDistributionControls.size(); ++i) {
     const WindowControl& label = kDistributionControls[i - 1];
