@@ -16,6 +16,7 @@
 #include "window/charts/chart_svg.h"
 #include "window/exports/clipboard_table.h"
 #include "window/win32/win32_chart_accessible.h"
+#include "window/win32/win32_save_file.h"
 #include "window/win32/win32_text.h"
 #include "window/win32/win32_window_class.h"
 
@@ -857,7 +858,7 @@ std::optional<std::string> Win32DescribedWindow::SaveChart(std::size_t row, cons
     bytes = PngOf(*image);
   }
   if (bytes.empty()) return std::string(kChartNotDrawn);
-  return SaveBytes(path, bytes);
+  return Win32SaveFileWhole(path, bytes);
 }
 
 }  // namespace cotalia
