@@ -2,8 +2,6 @@
 #include "window/exports/chart_file.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstdio>
 #include <exception>
 #include <system_error>
 
@@ -25,87 +23,33 @@ std::string NameOf(const std::filesystem::path& path) {
   }
 }
 
-std::string MessageOf(const std::filesystem::path& path, int cause) {
+std::string MessageOf(const std::filesystem::path& path, SaveFailure failure) {
   const std::string name = NameOf(path);
   std::string message = "No se pudo guardar ";
   message += name.empty() ? "el archivo" : "«" + name + "»";
-  switch (cause) {
-    case ENOSPC:
-#ifdef EDQUOT
-    case EDQUOT:  // the user's share of the disk, which to the user is the same
-#endif
+  switch (failure) {
+    case SaveFailure::NoRoom:
       return message + ": no queda espacio en el disco.";
-    case EACCES:
-    case EPERM:
-    case EROFS:
+    case SaveFailure::NoPermission:
       return message + ": no hay permiso para escribir ahí.";
-    case ENOENT:
-    case ENOTDIR:  // a folder on the way is a file
+    case SaveFailure::NoFolder:
       return message + ": la carpeta no existe.";
-    default:
-      return message + ".";
+    case SaveFailure::Other:
+      break;
   }
-}
-
-std::FILE* OpenForWriting(const std::filesystem::path& path) {
-#ifdef _WIN32
-  // The wide name: fopen would read it in the ANSI code page.
-  return _wfopen(path.c_str(), L"wb");
-#else
-  return std::fopen(path.c_str(), "wb");
-#endif
-}
-
-// The file opened and truncated but not written whole. Only a regular file:
-// a device such as /dev/full stays.
-void RemovePartial(const std::filesystem::path& path) {
-  std::error_code error;
-  if (std::filesystem::is_regular_file(path, error)) std::filesystem::remove(path, error);
-}
-
-std::optional<std::string> Save(const std::filesystem::path& path, std::string_view bytes) {
-  errno = 0;
-  std::FILE* file = OpenForWriting(path);
-  if (file == nullptr) return MessageOf(path, errno);
-  // Each cause read as soon as its call fails, before another call can
-  // change errno.
-  bool failed = false;
-  int cause = 0;
-  if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size()) {
-    failed = true;
-    cause = errno;
-  }
-  // Flushed apart from the closing, so that what the disk refuses at the
-  // last buffer is told as such.
-  if (!failed && std::fflush(file) != 0) {
-    failed = true;
-    cause = errno;
-  }
-  if (std::fclose(file) != 0 && !failed) {
-    failed = true;
-    cause = errno;
-  }
-  if (!failed) return std::nullopt;
-  RemovePartial(path);
-  return MessageOf(path, cause);
+  return message + ".";
 }
 
 }  // namespace
 
 std::filesystem::path PathOfUtf8(std::string_view utf8) { return {std::u8string(utf8.begin(), utf8.end())}; }
 
-std::optional<std::string> SaveBytes(const std::filesystem::path& path, std::string_view bytes) {
-  // The file is closed before anything that can throw (the message's
-  // strings): what is caught here has left no file open.
+std::string SaveFailureMessage(const std::filesystem::path& path, SaveFailure failure) {
   try {
-    return Save(path, bytes);
+    return MessageOf(path, failure);
   } catch (const std::exception&) {
-    try {
-      return MessageOf({}, 0);
-    } catch (const std::exception&) {
-      // Short enough to be held in the string itself, without memory.
-      return std::string("Sin memoria.");
-    }
+    // Short enough to be held in the string itself, without memory.
+    return std::string("Sin memoria.");
   }
 }
 

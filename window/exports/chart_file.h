@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Saving a chart to a file the user chose: the kinds of file the save
-// dialogs offer, and the writing of the bytes, which gives a message to show
-// rather than an error. Nothing here asks whether to replace a file that
-// exists: the toolkits' save dialogs ask that before they return its name,
-// and once the user has said yes the file is replaced as it is.
+// dialogs offer, and what a save that failed says, in one text per cause.
+// Nothing here asks whether to replace a file that exists: the toolkits'
+// save dialogs ask that before they return its name. Each toolkit writes the
+// chart to a new file beside the chosen one and puts it in its place only
+// once it is whole, so that a save that fails leaves the old file as it was.
 #pragma once
 
 #include <array>
@@ -52,14 +53,17 @@ const ChartFileKind& ChartFileKindOf(std::string_view fileName, std::size_t chos
 // letter outside it ("图表.svg").
 std::filesystem::path PathOfUtf8(std::string_view utf8);
 
-// Writes `bytes` to `path`, replacing what it held, and nothing else (no
-// temporary file beside it); flushes and closes it. Returns none once the
-// file holds them, or a message in Spanish that names the file as the user
-// wrote it and says why it could not be saved: no room on the disk, no
-// permission (a read-only disk too), a folder that does not exist, or
-// another cause. A file that could not be written whole is removed, since
-// half an image is worse than none (a device such as /dev/full is left
-// alone). Never throws.
-std::optional<std::string> SaveBytes(const std::filesystem::path& path, std::string_view bytes);
+// Why a file could not be saved, as the user is told it.
+enum class SaveFailure : std::uint8_t {
+  NoRoom,        // the disk, or the user's share of it, is full
+  NoPermission,  // a read-only disk too
+  NoFolder,      // a folder on the way does not exist, or is a file
+  Other,
+};
+
+// The message in Spanish that names the file as the user wrote it (its
+// name, or the whole path where it ends in no name) and says why it could
+// not be saved. Never throws: short of memory, a message that needs none.
+std::string SaveFailureMessage(const std::filesystem::path& path, SaveFailure failure);
 
 }  // namespace cotalia

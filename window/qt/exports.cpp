@@ -5,11 +5,14 @@
 #include <QBuffer>
 #include <QClipboard>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QImage>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPainter>
 #include <QPointer>
+#include <QSaveFile>
+#include <QStorageInfo>
 #include <filesystem>
 
 #include "window/charts/chart_svg.h"
@@ -28,6 +31,24 @@ constexpr char kSvgMimeType[] = "image/svg+xml";
 std::size_t KindOfFilter(const QStringList& filters, const QString& filter) {
   const qsizetype index = filters.indexOf(filter);
   return index < 0 ? 0 : static_cast<std::size_t>(index);
+}
+
+// Why QSaveFile could not save the file: the new file it could not make
+// beside the chosen one says, where the folder is there, that it may not be
+// written; else the folder is not there. Of a write refused, Qt tells a
+// full disk only in words in the user's language: the disk's room says it.
+SaveFailure FailureOf(const QSaveFile& file, const QString& path, qint64 size) {
+  const QFileInfo chosen(path);
+  if (chosen.isDir()) return SaveFailure::Other;
+  const QString folder = chosen.absolutePath();
+  if (!QFileInfo(folder).isDir()) return SaveFailure::NoFolder;
+  if (file.error() == QFileDevice::OpenError || file.error() == QFileDevice::PermissionsError) {
+    return SaveFailure::NoPermission;
+  }
+  if (file.error() == QFileDevice::ResourceError || QStorageInfo(folder).bytesAvailable() < size) {
+    return SaveFailure::NoRoom;
+  }
+  return SaveFailure::Other;
 }
 
 }  // namespace
@@ -84,7 +105,17 @@ std::optional<std::string> SaveChart(const ChartWidget& chart, const QString& pa
     if (png.isEmpty()) return std::string(kChartNotDrawn);
     bytes.assign(png.constData(), static_cast<std::size_t>(png.size()));
   }
-  return SaveBytes(std::filesystem::path(path.toStdU16String()), bytes);
+  return SaveFileWhole(path, bytes);
+}
+
+std::optional<std::string> SaveFileWhole(const QString& path, std::string_view bytes) {
+  QSaveFile file(path);
+  const auto size = static_cast<qint64>(bytes.size());
+  if (file.open(QIODevice::WriteOnly) && file.write(bytes.data(), size) == size && file.commit()) {
+    return std::nullopt;
+  }
+  // Not committed: the destructor removes the new file.
+  return SaveFailureMessage(std::filesystem::path(path.toStdU16String()), FailureOf(file, path, size));
 }
 
 void RunChartWindowCommand(MenuCommand command, QWidget* window, std::span<const Figure> figures,

@@ -9,6 +9,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 
 #include "window/exports/chart_file.h"
 #include "window/exports/figures.h"
@@ -49,5 +50,10 @@ void SaveChartAs(QWidget* window, const ChartWidget& chart);
 // message that says why the file could not be written.
 std::optional<std::string> SaveChart(const ChartWidget& chart, const QString& path,
                                      const ChartFileKind& kind);
+// Writes `bytes` to a new file in the folder of `path` and puts it in the
+// place of `path` only once it is whole and on the disk (QSaveFile): the
+// file the user chose is replaced whole or not at all, and nothing is left
+// beside it. Returns none once saved, or the message that says why not.
+std::optional<std::string> SaveFileWhole(const QString& path, std::string_view bytes);
 
 }  // namespace cotalia

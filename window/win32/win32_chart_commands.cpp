@@ -13,6 +13,7 @@
 
 #include "window/charts/chart_svg.h"
 #include "window/win32/win32_chart_images.h"
+#include "window/win32/win32_save_file.h"
 #include "window/win32/win32_text.h"
 
 namespace cotalia {
@@ -117,7 +118,7 @@ std::optional<std::string> Win32DescribedWindow::SaveChart(std::size_t row, cons
     bytes = PngOf(*image);
   }
   if (bytes.empty()) return std::string(kChartNotDrawn);
-  return SaveBytes(path, bytes);
+  return Win32SaveFileWhole(path, bytes);
 }
 
 }  // namespace cotalia

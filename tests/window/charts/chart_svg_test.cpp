@@ -52,6 +52,20 @@ TEST(SvgTextWidth, HelveticaAdvancesForEachCodePoint) {
       {"\xFF\xFE", 12, 2 * 556},
       {"\xE2\x82", 12, 2 * 556},
       {"\t", 12, 556},
+      // Every printable ASCII character, sixteen to a row, each by its own
+      // advance in Adobe's metrics.
+      {" !\"#$%&'()*+,-./", 12,
+       278 + 278 + 355 + 556 + 556 + 889 + 667 + 191 + 333 + 333 + 389 + 584 + 278 + 333 + 278 + 278},
+      {"0123456789:;<=>?", 12,
+       556 + 556 + 556 + 556 + 556 + 556 + 556 + 556 + 556 + 556 + 278 + 278 + 584 + 584 + 584 + 556},
+      {"@ABCDEFGHIJKLMNO", 12,
+       1015 + 667 + 667 + 722 + 722 + 667 + 611 + 778 + 722 + 278 + 500 + 667 + 556 + 833 + 722 + 778},
+      {"PQRSTUVWXYZ[\\]^_", 12,
+       667 + 778 + 722 + 667 + 611 + 722 + 667 + 944 + 667 + 667 + 611 + 278 + 278 + 278 + 469 + 556},
+      {"`abcdefghijklmno", 12,
+       333 + 556 + 556 + 500 + 556 + 556 + 278 + 556 + 556 + 222 + 222 + 500 + 222 + 833 + 556 + 556},
+      {"pqrstuvwxyz{|}~", 12,
+       556 + 556 + 333 + 500 + 278 + 556 + 500 + 722 + 500 + 500 + 500 + 334 + 260 + 334 + 584},
   };
   for (const auto& row : rows) {
     EXPECT_DOUBLE_EQ(SvgTextWidth(row.fontPixels)(row.text), row.thousandths * row.fontPixels / 1000)

@@ -1,75 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Saving a chart's bytes: the file written whole and alone, named in any
-// script, and each way it can fail told in words, with nothing half-written
-// left behind.
+// The kinds of chart file, and what a save that failed says.
 #include "window/exports/chart_file.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <ostream>
-#include <random>
 #include <set>
-#include <stdexcept>
 #include <string>
+#include <string_view>
 
 namespace cotalia {
 namespace {
-
-namespace fs = std::filesystem;
-
-// A folder of the test's own under the system's temporary folder, removed
-// with what it holds.
-class TemporaryFolder {
- public:
-  TemporaryFolder() {
-    std::random_device random;
-    for (int attempt = 0; attempt < 100; ++attempt) {
-      path_ = fs::temp_directory_path() / ("cotalia-save-" + std::to_string(random()));
-      if (fs::create_directory(path_)) return;
-    }
-    throw std::runtime_error("no temporary folder could be made");
-  }
-  TemporaryFolder(const TemporaryFolder&) = delete;
-  TemporaryFolder& operator=(const TemporaryFolder&) = delete;
-  ~TemporaryFolder() {
-    std::error_code ignored;
-    fs::remove_all(path_, ignored);
-  }
-  const fs::path& path() const { return path_; }
-
- private:
-  fs::path path_;
-};
-
-std::string Utf8Of(const fs::path& path) {
-  const std::u8string text = path.u8string();
-  return {text.begin(), text.end()};
-}
-
-std::string Contents(const fs::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-}
-
-void Write(const fs::path& path, const std::string& bytes) {
-  std::ofstream file(path, std::ios::binary);
-  file << bytes;
-}
-
-// Everything in the folder, as "name" for a file and "name/" for a folder,
-// with a file's contents after "=".
-std::set<std::string> Listing(const fs::path& folder) {
-  std::set<std::string> names;
-  for (const fs::directory_entry& entry : fs::directory_iterator(folder)) {
-    const std::string name = Utf8Of(entry.path().filename());
-    names.insert(entry.is_directory() ? name + "/" : name + "=" + Contents(entry.path()));
-  }
-  return names;
-}
 
 TEST(ChartFileKinds, CaptionsExtensionsAndScales) {
   ASSERT_EQ(kChartFileKinds.size(), 3u);
@@ -114,128 +54,27 @@ TEST(ChartFileKindOf, TheNameDecidesWhereItNamesAKind) {
   }
 }
 
-enum class Before {
-  Nothing,
-  LongerFile,    // the file already holds more than is written
-  FileAsFolder,  // "archivo.txt" is a file
-  Folder,        // the path is a folder
-};
-
-TEST(SaveBytes, WritesTheFileAloneOrSaysWhyNot) {
-  // Bytes that a text-mode file would change on Windows (a line feed made
-  // CR LF, a 0x1A taken as the end).
-  const std::string binary("\x89PNG\r\n\x1A\n\0\r\n", 11);
+// One text per cause, naming the file by its name as the user wrote it, in
+// any script, or by its whole path where it ends in no name.
+TEST(SaveFailureMessage, NamesTheFileAndTheCause) {
   const struct {
-    const char* name;
-    const char* path;  // in the folder, UTF-8, "/" between folders
-    Before before;
-    std::string bytes;
-    const char* message;  // none where it is saved
+    const char* path;
+    SaveFailure failure;
+    const char* message;
   } rows[] = {
-      {"plain", "chart.svg", Before::Nothing, "<svg/>\n", nullptr},
-      {"accents and the euro", "gráfico €.svg", Before::Nothing, "<svg>€</svg>", nullptr},
-      {"Chinese", "图表.svg", Before::Nothing, "svg", nullptr},
-      {"Cyrillic", "график.svg", Before::Nothing, "svg", nullptr},
-      {"nothing to write", "vacío.png", Before::Nothing, "", nullptr},
-      {"binary, as it is", "chart.png", Before::Nothing, binary, nullptr},
-      {"a longer file replaced whole", "chart.svg", Before::LongerFile, "new", nullptr},
-      {"a folder that does not exist", "no existe/gráfico.svg", Before::Nothing, "x",
-       "No se pudo guardar «gráfico.svg»: la carpeta no existe."},
-      {"named in its script", "нет/график.svg", Before::Nothing, "x",
-       "No se pudo guardar «график.svg»: la carpeta no existe."},
-      {"a file on the way", "archivo.txt/图表.svg", Before::FileAsFolder, "x",
-       "No se pudo guardar «图表.svg»: la carpeta no existe."},
+      {"carpeta/gráfico.png", SaveFailure::NoRoom,
+       "No se pudo guardar «gráfico.png»: no queda espacio en el disco."},
+      {"图表.svg", SaveFailure::NoPermission,
+       "No se pudo guardar «图表.svg»: no hay permiso para escribir ahí."},
+      {"нет/график.svg", SaveFailure::NoFolder, "No se pudo guardar «график.svg»: la carpeta no existe."},
+      {"gráfico €.svg", SaveFailure::Other, "No se pudo guardar «gráfico €.svg»."},
+      {"carpeta/", SaveFailure::Other, "No se pudo guardar «carpeta/»."},
+      {"", SaveFailure::NoRoom, "No se pudo guardar el archivo: no queda espacio en el disco."},
   };
   for (const auto& row : rows) {
-    SCOPED_TRACE(row.name);
-    const TemporaryFolder folder;
-    const fs::path path = folder.path() / PathOfUtf8(row.path);
-    if (row.before == Before::LongerFile)
-      Write(path, "what the file held before, longer than what replaces it");
-    if (row.before == Before::FileAsFolder) Write(folder.path() / "archivo.txt", "a file");
-    std::set<std::string> expected = Listing(folder.path());
-
-    const std::optional<std::string> message = SaveBytes(path, row.bytes);
-    if (row.message == nullptr) {
-      EXPECT_EQ(message, std::nullopt);
-      // Its name in the folder as given, in any script, and nothing beside it.
-      const std::string entry = std::string(row.path) + "=";
-      std::erase_if(expected, [&](const std::string& name) { return name.starts_with(entry); });
-      expected.insert(entry + row.bytes);
-      EXPECT_EQ(Contents(path), row.bytes);
-    } else {
-      EXPECT_EQ(message, std::string(row.message));
-    }
-    EXPECT_EQ(Listing(folder.path()), expected);
+    EXPECT_EQ(SaveFailureMessage(PathOfUtf8(row.path), row.failure), row.message) << row.path;
   }
 }
-
-// A path that is a folder is refused whatever the platform calls the cause,
-// and the folder stays.
-TEST(SaveBytes, RefusesAFolder) {
-  const TemporaryFolder folder;
-  const fs::path path = folder.path() / PathOfUtf8("gráficos");
-  fs::create_directory(path);
-  Write(path / "dentro.svg", "kept");
-  const std::optional<std::string> message = SaveBytes(path, "x");
-  ASSERT_TRUE(message.has_value());
-  EXPECT_TRUE(message->starts_with("No se pudo guardar «gráficos»")) << *message;
-  EXPECT_TRUE(fs::is_directory(path));
-  EXPECT_EQ(Contents(path / "dentro.svg"), "kept");
-}
-
-// Where the disk refuses: a read-only folder and a full one, which
-// tests/window/chart_file_mounts.sh mounts for the test (running as root,
-// permissions would not stop a write) and names in the environment. Without
-// them, a full disk is /dev/full where there is one, and there is no
-// read-only folder.
-struct RefusingDisk {
-  const char* name;
-  const char* variable;  // the folder's environment variable
-  const char* fallback;  // a device that refuses where there is no folder
-  std::size_t bytes;     // more than the full disk holds
-  const char* message;
-};
-
-void PrintTo(const RefusingDisk& disk, std::ostream* out) { *out << disk.name; }
-
-class SaveBytesOnRefusingDisk : public testing::TestWithParam<RefusingDisk> {};
-
-TEST_P(SaveBytesOnRefusingDisk, SaysWhyAndLeavesNoPartialFile) {
-  const RefusingDisk& row = GetParam();
-  const char* folder = std::getenv(row.variable);
-  const std::string bytes(row.bytes, 'x');
-  const fs::path name = PathOfUtf8("gráfico.png");
-  const std::string expected = "No se pudo guardar «gráfico.png»" + std::string(row.message);
-  if (folder != nullptr && *folder != '\0') {
-    const fs::path path = fs::path(folder) / name;
-    EXPECT_EQ(SaveBytes(path, bytes), expected);
-    EXPECT_FALSE(fs::exists(path));
-    EXPECT_TRUE(fs::is_empty(folder));
-    return;
-  }
-  if (row.fallback == nullptr || !fs::exists(row.fallback)) {
-    GTEST_SKIP() << row.variable
-                 << " names no folder: tests/window/chart_file_mounts.sh mounts one where it runs as root";
-  }
-  // The device through a link of the test's own: the failure is told and the
-  // device is no partial file to remove. Were SaveBytes to remove it all the
-  // same, it would remove the link, never the machine's device.
-  const TemporaryFolder links;
-  const fs::path path = links.path() / name;
-  fs::create_symlink(row.fallback, path);
-  EXPECT_EQ(SaveBytes(path, bytes), expected);
-  EXPECT_TRUE(fs::is_symlink(path));
-}
-
-const RefusingDisk kRefusingDisks[] = {
-    {"ReadOnly", "COTALIA_READ_ONLY_FOLDER", nullptr, 100, ": no hay permiso para escribir ahí."},
-    // Four times the 16 KiB disk: the write fails part-way.
-    {"Full", "COTALIA_FULL_FOLDER", "/dev/full", 64 * 1024, ": no queda espacio en el disco."},
-};
-
-INSTANTIATE_TEST_SUITE_P(Disks, SaveBytesOnRefusingDisk, testing::ValuesIn(kRefusingDisks),
-                         [](const testing::TestParamInfo<RefusingDisk>& info) { return info.param.name; });
 
 }  // namespace
 }  // namespace cotalia

@@ -6,9 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <optional>
-#include <string>
-#include <string_view>
 #include <vector>
 
 #include "window/form/window_description.h"
