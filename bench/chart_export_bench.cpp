@@ -42,11 +42,12 @@ std::size_t PngBytes(const cotalia::ChartWidget& chart, int scale) {
 
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
-  cotalia::DistributionWindow window(
-      [] {
-        return std::array<std::string, 4>{"100", "10", "20", "12"};
-      },
-      nullptr);
+  cotalia::InMemoryFields form;
+  form.SetFieldText(cotalia::Field::Text1, "100");
+  form.SetFieldText(cotalia::Field::Text2, "10");
+  form.SetFieldText(cotalia::Field::Text3, "20");
+  form.SetFieldText(cotalia::Field::Text4, "12");
+  cotalia::DistributionWindow window(form, nullptr);
   window.show();
   window.findChild<QLineEdit*>(QStringLiteral("target"))->setText(QStringLiteral("130"));
   const auto& chart = *window.findChild<cotalia::ChartWidget*>(QStringLiteral("chart"));
