@@ -52,6 +52,15 @@ TEST(SvgTextWidth, HelveticaAdvancesForEachCodePoint) {
       {"\xFF\xFE", 12, 2 * 556},
       {"\xE2\x82", 12, 2 * 556},
       {"\t", 12, 556},
+      // The lowest lead bytes of three and four bytes: Devanagari's "अ"
+      // (E0 A4 85) and an emoji (F0 9F 93 88) are one code point each.
+      {"अ", 12, 556},
+      {"📈", 12, 556},
+      // A lead byte followed by no continuation takes one byte: the letter
+      // after it is read as itself.
+      {"\xC3"
+       "A",
+       12, 556 + 667},
       // Every printable ASCII character, sixteen to a row, each by its own
       // advance in Adobe's metrics.
       {" !\"#$%&'()*+,-./", 12,
@@ -71,6 +80,9 @@ TEST(SvgTextWidth, HelveticaAdvancesForEachCodePoint) {
     EXPECT_DOUBLE_EQ(SvgTextWidth(row.fontPixels)(row.text), row.thousandths * row.fontPixels / 1000)
         << row.text;
   }
+  // A sequence cut short by the end of the text is two bytes of no code
+  // point, whatever follows the text in memory (here the rest of "€").
+  EXPECT_DOUBLE_EQ(SvgTextWidth(12)(std::string_view("\xE2\x82\xAC", 2)), 2 * 556 * 12.0 / 1000);
 }
 
 TEST(SvgNumber, TwoPlacesNoTrailingZerosNeverMinusZero) {
