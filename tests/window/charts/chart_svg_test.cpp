@@ -56,6 +56,10 @@ TEST(SvgTextWidth, HelveticaAdvancesForEachCodePoint) {
       // (E0 A4 85) and an emoji (F0 9F 93 88) are one code point each.
       {"अ", 12, 556},
       {"📈", 12, 556},
+      // The highest lead byte of four (U+10FFFF), and one above it whose
+      // bytes would otherwise make U+10000: four bytes of no code point.
+      {"\xF4\x8F\xBF\xBF", 12, 556},
+      {"\xF8\x90\x80\x80", 12, 4 * 556},
       // A lead byte followed by no continuation takes one byte: the letter
       // after it is read as itself.
       {"\xC3"
