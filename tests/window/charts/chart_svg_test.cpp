@@ -52,6 +52,19 @@ TEST(SvgTextWidth, HelveticaAdvancesForEachCodePoint) {
       {"\xFF\xFE", 12, 2 * 556},
       {"\xE2\x82", 12, 2 * 556},
       {"\t", 12, 556},
+      // The lowest lead bytes of three and four bytes: Devanagari's "अ"
+      // (E0 A4 85) and an emoji (F0 9F 93 88) are one code point each.
+      {"अ", 12, 556},
+      {"📈", 12, 556},
+      // The highest lead byte of four (U+10FFFF), and one above it whose
+      // bytes would otherwise make U+10000: four bytes of no code point.
+      {"\xF4\x8F\xBF\xBF", 12, 556},
+      {"\xF8\x90\x80\x80", 12, 4 * 556},
+      // A lead byte followed by no continuation takes one byte: the letter
+      // after it is read as itself.
+      {"\xC3"
+       "A",
+       12, 556 + 667},
       // Every printable ASCII character, sixteen to a row, each by its own
       // advance in Adobe's metrics.
       {" !\"#$%&'()*+,-./", 12,
@@ -71,6 +84,10 @@ TEST(SvgTextWidth, HelveticaAdvancesForEachCodePoint) {
     EXPECT_DOUBLE_EQ(SvgTextWidth(row.fontPixels)(row.text), row.thousandths * row.fontPixels / 1000)
         << row.text;
   }
+  // A sequence cut short by the end of the text, after a letter, is two
+  // bytes of no code point, whatever follows the text in memory (here the
+  // rest of "€").
+  EXPECT_DOUBLE_EQ(SvgTextWidth(12)(std::string_view("a\xE2\x82\xAC", 3)), (556 + 2 * 556) * 12.0 / 1000);
 }
 
 TEST(SvgNumber, TwoPlacesNoTrailingZerosNeverMinusZero) {

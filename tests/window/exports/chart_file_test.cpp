@@ -47,6 +47,11 @@ TEST(ChartFileKindOf, TheNameDecidesWhereItNamesAKind) {
       {"gráfico.", 2, 2},
       {"gráfico.svg", 99, 2},  // a filter beyond the list: the last kind's
       {"gráfico", 99, 2},
+      // A name without a point that spells a kind's extension has none.
+      {"svg", 0, 0},
+      {"png", 2, 2},
+      // A folder before a name with its extension.
+      {"carpeta/gráfico.svg", 0, 2},
   };
   for (const auto& row : rows) {
     EXPECT_EQ(&ChartFileKindOf(row.name, row.filter), &kChartFileKinds[row.kind])
