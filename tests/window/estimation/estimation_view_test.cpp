@@ -7,10 +7,12 @@
 #include <algorithm>
 #include <cctype>
 #include <chrono>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <random>
 #include <span>
+#include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
@@ -386,6 +388,93 @@ TEST(DrawEstimation, BarsAndCurveStandWhereTheirValuesSay) {
   const double tallest = static_cast<double>(charts.read->returns.size()) * histogram.width /
                          (estimate.deviation * 2.5066282746310002);
   EXPECT_NEAR((bottom - peak.y) / perCount, tallest, 0.01 * tallest);
+}
+
+const EstimationCharts& ChartsOf(const EstimationView& view) {
+  const auto* charts = std::get_if<EstimationCharts>(&view.charts);
+  if (charts == nullptr) throw std::runtime_error(MessageIn(view));
+  return *charts;
+}
+
+std::string CloseColumn(const std::vector<double>& prices) {
+  std::string text = "Close\n";
+  for (const double price : prices) text += TextOfNumber(price) + "\n";
+  return text;
+}
+
+// Twice the cube root of the number of returns, rounded down, from 5 to 80
+// bins.
+TEST(HistogramOfReturns, BinsByRicesRule) {
+  const struct {
+    std::size_t returns;
+    std::size_t bins;
+  } cases[] = {{3, 5},   {26, 5},   {27, 6},     {63, 6},     {64, 8},
+               {124, 8}, {125, 10}, {63999, 78}, {64000, 80}, {68921, 80}};
+  for (const auto& c : cases) {
+    std::vector<double> prices;
+    for (std::size_t i = 0; i <= c.returns; ++i) prices.push_back(static_cast<double>(100 + (i * 37) % 11));
+    const EstimationView view = EstimationViewOf(Read(CloseColumn(prices)), "252");
+    EXPECT_EQ(ChartsOf(view).histogram.counts.size(), c.bins) << c.returns;
+  }
+}
+
+// Returns all alike: one bin around them, a hundredth of their size each
+// side, or a thousandth where they are nought.
+TEST(HistogramOfReturns, OneBinForReturnsAllAlike) {
+  const struct {
+    std::vector<double> prices;
+    double halfWidthPerReturn;  // where the returns are not nought
+  } cases[] = {{{100, 100, 100, 100}, 0}, {{100, 200, 400, 800}, 0.01}, {{800, 400, 200, 100}, 0.01}};
+  for (const auto& c : cases) {
+    const EstimationView view = EstimationViewOf(Read(CloseColumn(c.prices)), "252");
+    const EstimationCharts& charts = ChartsOf(view);
+    const double r = charts.read->returns.front();
+    const double half = r == 0 ? 0.001 : std::abs(r) * c.halfWidthPerReturn;
+    EXPECT_EQ(charts.histogram.counts, std::vector<std::size_t>{3}) << r;
+    EXPECT_DOUBLE_EQ(charts.histogram.low, r - half) << r;
+    EXPECT_DOUBLE_EQ(charts.histogram.width, 2 * half) << r;
+  }
+}
+
+// Returns of ln 2, -ln 2, 0, ln 2 and ln 1.5 in five bins from -ln 2 to
+// ln 2: the highest in the last.
+TEST(HistogramOfReturns, EachReturnInItsBin) {
+  const EstimationView view = EstimationViewOf(Read(CloseColumn({100, 200, 100, 100, 200, 300})), "252");
+  const EstimationCharts& charts = ChartsOf(view);
+  EXPECT_DOUBLE_EQ(charts.histogram.low, -CorrectlyRoundedLog(2));
+  EXPECT_DOUBLE_EQ(charts.histogram.width, 2 * CorrectlyRoundedLog(2) / 5);
+  EXPECT_EQ(charts.histogram.counts, (std::vector<std::size_t>{1, 0, 1, 1, 2}));
+}
+
+// Dips and spikes among three thousand prices, five or so to a pixel's
+// column: each is drawn, wherever in its column it falls.
+TEST(DrawEstimation, EachColumnDrawsItsLowestAndHighest) {
+  std::vector<double> prices;
+  for (int i = 0; i < 3000; ++i) {
+    double price = 100 + 0.5 * (i % 7);
+    if (i % 100 == 50) price = 90 - 0.001 * i;
+    if (i % 100 == 75) price = 110 + 0.001 * i;
+    prices.push_back(price);
+  }
+  const EstimationView view = EstimationViewOf(Read(CloseColumn(prices)), "252");
+  const ChartDrawing drawing = DrawHistory(
+      view, {640, 400, 16}, [](std::string_view t) { return Width(t, 16); }, false);
+  const std::vector<Point>& points = ShapeIn(drawing, Ink::Median).points;
+  const Point first = points.front();
+  const Point last = points.back();
+  const auto priceAt = [&](double y) {
+    return prices.front() + (y - first.y) * (prices.back() - prices.front()) / (last.y - first.y);
+  };
+  const auto xOf = [&](std::size_t i) {
+    return first.x + (last.x - first.x) * static_cast<double>(i) / static_cast<double>(prices.size() - 1);
+  };
+  for (std::size_t i = 0; i < prices.size(); ++i) {
+    if (i % 100 != 50 && i % 100 != 75) continue;
+    const bool drawn = std::any_of(points.begin(), points.end(), [&](const Point& point) {
+      return std::abs(point.x - xOf(i)) < 1e-6 && std::abs(priceAt(point.y) - prices[i]) < 1e-6;
+    });
+    EXPECT_TRUE(drawn) << i;
+  }
 }
 
 TEST(DateAxis, TicksOnYearsMonthsOrTheEnds) {
