@@ -14,13 +14,11 @@
 #include <span>
 #include <stdexcept>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "model/numeric_runtime.h"
 #include "model/runtime/elementary_functions.h"
 #include "window/distribution/distribution_description.h"
-#include "window/estimation/background_reading.h"
 #include "window/estimation/estimation_description.h"
 #include "window/form/menu_bar.h"
 
@@ -182,33 +180,10 @@ TEST_F(PriceFile, ReadsOnlyWhatItCanAndSaysWhy) {
   }
 }
 
-// A reading that is asked to stop stops, and leaves the window's state as it
-// was; a column chosen is read from the same table.
-TEST(EstimationSession, ReadsOnItsOwnThreadAndCancels) {
-  const auto finish = [](EstimationSession& session) {
-    for (int i = 0; i < 1000 && !session.Poll(); ++i)
-      std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  };
-  EstimationSession session;
-  session.OpenText(std::string(kWeek));
-  finish(session);
-  EXPECT_FALSE(session.Reading());
-  ASSERT_EQ(ColumnOf(session.state()), 1u);
-
-  session.ChooseColumn(2);
-  finish(session);
-  ASSERT_EQ(ColumnOf(session.state()), 2u);
-  EXPECT_EQ(std::get<LoadedPrices>(session.state()).source, "Portapapeles");
-
-  // A large text, cancelled at once.
+// A reading that is asked to stop stops, and says so.
+TEST(ReadPriceText, StopsWhenAsked) {
   std::string large = "Close\n";
   for (int i = 0; i < 400000; ++i) large += i % 2 == 0 ? "100.5\n" : "101.25\n";
-  session.OpenText(large);
-  session.Cancel();
-  EXPECT_FALSE(session.Reading());
-  EXPECT_FALSE(session.Poll());
-  EXPECT_EQ(ColumnOf(session.state()), 2u);
-
   bool stopped = false;
   const EstimationState cancelled = ReadPriceText(large, [&stopped](double) {
     stopped = true;
@@ -474,6 +449,58 @@ TEST(DrawEstimation, EachColumnDrawsItsLowestAndHighest) {
       return std::abs(point.x - xOf(i)) < 1e-6 && std::abs(priceAt(point.y) - prices[i]) < 1e-6;
     });
     EXPECT_TRUE(drawn) << i;
+  }
+}
+
+// The ticks along each chart's foot: as many as fit, however few (one) and
+// however many (eight dates, six numbers), over three thousand prices.
+TEST(DrawEstimation, TicksAlongTheFootFromOneToTheMost) {
+  enum class Chart { DatedHistory, History, Returns };
+  const struct {
+    Chart chart;
+    double width;
+    int ticks;
+  } cases[] = {{Chart::DatedHistory, 120, 1},
+               {Chart::DatedHistory, 6000, 8},
+               {Chart::History, 6000, 6},
+               {Chart::Returns, 120, 1},
+               {Chart::Returns, 6000, 6}};
+  std::string dated = "Date,Close\n";
+  std::string undated = "Close\n";
+  for (int day = 0; day < 3000; ++day) {
+    const std::string price = TextOfNumber(100 + (day * 37) % 11);
+    dated += IsoTextOfDay(DayOf({2010, 1, 1}) + day) + "," + price + "\n";
+    undated += price + "\n";
+  }
+  const TextWidth width = [](std::string_view t) { return 0.8 * static_cast<double>(t.size()); };
+  for (const auto& c : cases) {
+    const EstimationView view =
+        EstimationViewOf(Read(c.chart == Chart::DatedHistory ? dated : undated), "252");
+    const EstimationCharts& charts = ChartsOf(view);
+    const ChartArea area{c.width, 300, 16};
+    ChartDrawing drawing;
+    Axis axis;
+    if (c.chart == Chart::Returns) {
+      drawing = DrawReturns(view, area, width);
+      const Histogram& histogram = charts.histogram;
+      axis = LinearAxis(histogram.low,
+                        histogram.low + histogram.width * static_cast<double>(histogram.counts.size()),
+                        c.ticks, false);
+    } else {
+      drawing = DrawHistory(view, area, width, false);
+      const PriceHistory& history = charts.read->history;
+      axis = c.chart == Chart::DatedHistory ? DateAxis(history.days.front(), history.days.back(), c.ticks)
+                                            : LinearAxis(0, 2999, c.ticks, false);
+    }
+    std::vector<std::string> expected;
+    for (const Tick& tick : axis.ticks) expected.push_back(tick.text);
+    std::vector<std::string> drawn;
+    for (const Label& label : drawing.labels) {
+      if (label.topLeft.y > drawing.plot.bottom && label.topLeft.y < area.height - 2 * area.lineHeight) {
+        drawn.push_back(label.text);
+      }
+    }
+    EXPECT_EQ(drawn, expected) << c.width << " " << static_cast<int>(c.chart);
   }
 }
 
