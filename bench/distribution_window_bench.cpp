@@ -13,8 +13,10 @@
 #include <QRadioButton>
 #include <algorithm>
 #include <cstdio>
+#include <utility>
 #include <vector>
 
+#include "model/simulator_actions.h"
 #include "window/distribution/distribution_view.h"
 #include "window/qt/distribution_window.h"
 
@@ -29,7 +31,12 @@ double Median(std::vector<double> values) {
 
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
-  const auto formTexts = [] { return std::array<std::string, 4>{"100", "10", "20", "12"}; };
+  cotalia::InMemoryFields form;
+  for (const auto& [field, text] :
+       {std::pair{cotalia::Field::Text1, "100"}, std::pair{cotalia::Field::Text2, "10"},
+        std::pair{cotalia::Field::Text3, "20"}, std::pair{cotalia::Field::Text4, "12"}}) {
+    form.SetFieldText(field, text);
+  }
   constexpr int kRuns = 51;
   std::vector<double> opening;
   std::vector<double> redrawing;
@@ -40,7 +47,7 @@ int main(int argc, char** argv) {
   for (int run = 0; run < kRuns; ++run) {
     QElapsedTimer timer;
     timer.start();
-    auto* window = new cotalia::DistributionWindow(formTexts, nullptr);
+    auto* window = new cotalia::DistributionWindow(form, nullptr);
     window->show();
     window->grab();
     opening.push_back(timer.nsecsElapsed() / 1e6);

@@ -85,4 +85,20 @@ struct WindowDescription {
   std::span<const WindowControl> controls;
 };
 
+// A line the window writes rather than the table: a note without a caption,
+// named for screen readers, who read its text as its value.
+constexpr bool IsWrittenLine(const WindowControl& row) {
+  return row.role == ControlRole::Note && row.caption.empty() && !row.accessibleName.empty();
+}
+
+// The place in `rows` of the row of that name, by which a window's enum
+// names its rows. Evaluated while compiling: a name that is not in the table
+// does not compile.
+consteval std::size_t RowNamed(std::span<const WindowControl> rows, std::string_view name) {
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    if (rows[i].name == name) return i;
+  }
+  throw "no row of that name in the table";
+}
+
 }  // namespace cotalia

@@ -24,6 +24,10 @@ struct ChartFrame {
   TextWidth textWidth;
 };
 
+// The keys that move a chart's reading, pressed on the chart without
+// modifiers.
+enum class ReadoutKey { Left, Right, Home, End };
+
 class WindowSurface {
  public:
   virtual ~WindowSurface() = default;
@@ -52,7 +56,8 @@ class WindowSurface {
   // The frame the chart of a row is painted in now.
   virtual ChartFrame FrameOf(std::size_t row) const = 0;
 
-  // Text for the clipboard with, where given, the same figures as an HTML
+  // Text for the clipboard, its lines ended in "\n" as the toolkit's
+  // programs want them, with, where given, the same figures as an HTML
   // table, in one change of the clipboard.
   virtual void PutOnClipboard(std::string_view text, std::string_view html) = 0;
 };

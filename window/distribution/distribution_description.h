@@ -20,27 +20,6 @@ inline constexpr std::size_t kLogarithmicPriceAxis = 1;  // the choice of a loga
 inline constexpr std::array<std::string_view, 2> kChartChoices{"Abanico", "Densidad"};
 inline constexpr std::size_t kDensityChart = 1;  // the choice of the density at the horizon
 
-// The rows of kDistributionControls, by name.
-enum class DistributionControl : std::size_t {
-  LevelLabel,
-  Level,
-  TargetLabel,
-  Target,
-  RangeNote,
-  LowerLabel,
-  Lower,
-  UpperLabel,
-  Upper,
-  PriceAxis,
-  ChartKind,
-  Chart,
-  Readout,
-  FiguresLabel,
-  Figures,
-  PercentilesLabel,
-  Percentiles,
-};
-
 namespace distribution_places {
 constexpr int kMargin = 8;
 constexpr int kRow = 23;
@@ -141,6 +120,28 @@ inline constexpr std::array<WindowControl, 17> kDistributionControls{{
      {distribution_places::kFiguresLeft, distribution_places::kPercentilesTop,
       distribution_places::kFarMargin, distribution_places::kFarMargin}},
 }};
+
+// The rows of kDistributionControls, each by its name in the table: a row
+// moved in the table moves with its name.
+enum class DistributionControl : std::size_t {
+  LevelLabel = RowNamed(kDistributionControls, "levelLabel"),
+  Level = RowNamed(kDistributionControls, "level"),
+  TargetLabel = RowNamed(kDistributionControls, "targetLabel"),
+  Target = RowNamed(kDistributionControls, "target"),
+  RangeNote = RowNamed(kDistributionControls, "rangeNote"),
+  LowerLabel = RowNamed(kDistributionControls, "lowerLabel"),
+  Lower = RowNamed(kDistributionControls, "lower"),
+  UpperLabel = RowNamed(kDistributionControls, "upperLabel"),
+  Upper = RowNamed(kDistributionControls, "upper"),
+  PriceAxis = RowNamed(kDistributionControls, "priceAxis"),
+  ChartKind = RowNamed(kDistributionControls, "chartKind"),
+  Chart = RowNamed(kDistributionControls, "chart"),
+  Readout = RowNamed(kDistributionControls, "readout"),
+  FiguresLabel = RowNamed(kDistributionControls, "figuresLabel"),
+  Figures = RowNamed(kDistributionControls, "figures"),
+  PercentilesLabel = RowNamed(kDistributionControls, "percentilesLabel"),
+  Percentiles = RowNamed(kDistributionControls, "percentiles"),
+};
 
 inline constexpr WindowDescription kDistributionWindow{"Distribución del precio", 900, 560,
                                                        kDistributionControls};

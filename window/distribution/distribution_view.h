@@ -17,6 +17,7 @@
 
 #include "model/lognormal/price_distribution.h"
 #include "window/charts/chart_drawing.h"
+#include "window/controls/window_surface.h"
 #include "window/exports/figures.h"
 
 namespace cotalia {
@@ -104,7 +105,6 @@ std::optional<ChartReading> ReadoutAt(const DistributionView& view, const ChartO
 // hundredth of the axis on the density, Home and End the axis's ends. With
 // no reading yet, any key but Home and End reads the horizon on the fan and
 // the median on the density: the figures' own numbers first.
-enum class ReadoutKey { Left, Right, Home, End };
 std::optional<ChartReading> ReadoutAfterKey(const DistributionView& view, const ChartOptions& options,
                                             const ChartArea& area, const TextWidth& textWidth,
                                             ReadoutKey key);

@@ -2,6 +2,8 @@
 #include "window/qt/described_window.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QClipboard>
 #include <QFontMetricsF>
 #include <QGroupBox>
 #include <QKeyEvent>
@@ -10,12 +12,14 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalBlocker>
 #include <utility>
 
 #include "window/qt/qt_text.h"
@@ -29,68 +33,71 @@ QColor QColorOf(Ink ink) {
   return {colour.red, colour.green, colour.blue, colour.alpha};
 }
 
-QWidget* CreateControl(const WindowControl& control, QWidget* parent) {
+QLabel* CreateLabel(const QString& caption, bool note, QWidget* parent) {
+  auto* label = new QLabel(caption, parent);
+  if (note) {
+    label->setTextFormat(Qt::PlainText);
+    label->setWordWrap(true);
+  }
+  label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  return label;
+}
+
+// A group of radio buttons, which screen readers announce by the group's
+// title and each button by its own, with its state.
+QGroupBox* CreateChoice(const WindowControl& control, QWidget* parent) {
+  auto* group = new QGroupBox(QStringOf(control.caption), parent);
+  for (std::size_t i = 0; i < control.choices.size(); ++i) {
+    auto* button = new QRadioButton(QStringOf(control.choices[i]), group);
+    button->setObjectName(QStringOf(control.name) + QString::number(i));
+    button->setChecked(i == 0);
+  }
+  return group;
+}
+
+QPlainTextEdit* CreateReadOnlyText(QWidget* parent) {
+  auto* text = new QPlainTextEdit(parent);
+  text->setReadOnly(true);
+  text->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+  text->setLineWrapMode(QPlainTextEdit::NoWrap);
+  return text;
+}
+
+QWidget* CreateWidget(const WindowControl& control, QWidget* parent) {
   const QString caption = QStringOf(control.caption);
-  QWidget* widget = nullptr;
   switch (control.role) {
-    case ControlRole::Label: {
-      auto* label = new QLabel(caption, parent);
-      label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-      widget = label;
-      break;
-    }
-    case ControlRole::Note: {
-      auto* note = new QLabel(caption, parent);
-      note->setTextFormat(Qt::PlainText);
-      note->setWordWrap(true);
-      note->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-      widget = note;
-      break;
-    }
+    case ControlRole::Label:
+      return CreateLabel(caption, false, parent);
+    case ControlRole::Note:
+      return CreateLabel(caption, true, parent);
     case ControlRole::TextBox:
-      widget = new QLineEdit(caption, parent);
-      break;
-    case ControlRole::Choice: {
-      // A group of radio buttons, which screen readers announce by the
-      // group's title and each button by its own, with its state.
-      auto* group = new QGroupBox(caption, parent);
-      for (std::size_t i = 0; i < control.choices.size(); ++i) {
-        auto* button = new QRadioButton(QStringOf(control.choices[i]), group);
-        button->setObjectName(QStringOf(control.name) + QString::number(i));
-        button->setChecked(i == 0);
-      }
-      widget = group;
-      break;
-    }
+      return new QLineEdit(caption, parent);
+    case ControlRole::Choice:
+      return CreateChoice(control, parent);
     case ControlRole::Chart:
-      widget = new ChartWidget(parent);
-      break;
-    case ControlRole::ReadOnlyText: {
-      auto* text = new QPlainTextEdit(parent);
-      text->setReadOnly(true);
-      text->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-      text->setLineWrapMode(QPlainTextEdit::NoWrap);
-      widget = text;
-      break;
-    }
+      return new ChartWidget(parent);
+    case ControlRole::ReadOnlyText:
+      return CreateReadOnlyText(parent);
     case ControlRole::List: {
       auto* list = new QListWidget(parent);
       list->setSelectionMode(QAbstractItemView::SingleSelection);
-      widget = list;
-      break;
+      return list;
     }
     case ControlRole::Button:
-      widget = new QPushButton(caption, parent);
-      break;
+      return new QPushButton(caption, parent);
     case ControlRole::Progress: {
       auto* progress = new QProgressBar(parent);
       progress->setRange(0, 1000);
       progress->setTextVisible(false);
       progress->hide();  // shown while a long task runs
-      widget = progress;
-      break;
+      return progress;
     }
   }
+  return new QWidget(parent);
+}
+
+QWidget* CreateControl(const WindowControl& control, QWidget* parent) {
+  QWidget* widget = CreateWidget(control, parent);
   widget->setObjectName(QStringOf(control.name));
   if (!control.accessibleName.empty()) widget->setAccessibleName(QStringOf(control.accessibleName));
   return widget;
@@ -121,7 +128,7 @@ TextWidth ChartWidget::textWidth() const {
 }
 
 void ChartWidget::setReader(std::function<void(double)> pointerMoved,
-                            std::function<void(ChartKey)> keyPressed) {
+                            std::function<void(ReadoutKey)> keyPressed) {
   pointerMoved_ = std::move(pointerMoved);
   keyPressed_ = std::move(keyPressed);
   setMouseTracking(static_cast<bool>(pointerMoved_));
@@ -133,10 +140,10 @@ void ChartWidget::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void ChartWidget::keyPressEvent(QKeyEvent* event) {
-  static constexpr std::pair<int, ChartKey> kKeys[] = {{Qt::Key_Left, ChartKey::Left},
-                                                       {Qt::Key_Right, ChartKey::Right},
-                                                       {Qt::Key_Home, ChartKey::Home},
-                                                       {Qt::Key_End, ChartKey::End}};
+  static constexpr std::pair<int, ReadoutKey> kKeys[] = {{Qt::Key_Left, ReadoutKey::Left},
+                                                         {Qt::Key_Right, ReadoutKey::Right},
+                                                         {Qt::Key_Home, ReadoutKey::Home},
+                                                         {Qt::Key_End, ReadoutKey::End}};
   if (keyPressed_ && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
     for (const auto& [key, chartKey] : kKeys) {
       if (event->key() != key) continue;
@@ -197,8 +204,7 @@ DescribedControls::DescribedControls(std::span<const WindowControl> rows, QWidge
   for (std::size_t i = 0; i < rows.size(); ++i) {
     widgets_.push_back(CreateControl(rows[i], parent));
     // A label names the control after it: its mnemonic moves the focus there.
-    if (i > 0 && rows[i - 1].role == ControlRole::Label)
-      static_cast<QLabel*>(widgets_[i - 1])->setBuddy(widgets_[i]);
+    if (i > 0 && rows[i - 1].role == ControlRole::Label) as<QLabel>(i - 1)->setBuddy(widgets_[i]);
   }
   // The Tab key in the table's order, a choice's buttons in the choice's
   // place.
@@ -232,6 +238,87 @@ void DescribedControls::place(int width, int height) const {
       buttons[b]->setGeometry(button.left, button.top, button.width, button.height);
     }
   }
+}
+
+void DescribedControls::passChanges(QObject* context, const std::function<void(std::size_t)>& changed) const {
+  for (std::size_t i = 0; i < rows_.size(); ++i) {
+    if (rows_[i].role == ControlRole::TextBox) {
+      QObject::connect(as<QLineEdit>(i), &QLineEdit::textChanged, context, [changed, i] { changed(i); });
+    }
+    for (QRadioButton* button : choicesAt(i)) {
+      QObject::connect(button, &QRadioButton::toggled, context, [changed, i](bool checked) {
+        if (checked) changed(i);
+      });
+    }
+  }
+}
+
+void DescribedControls::NotOfItsRole(std::size_t row) const {
+  qFatal("The control %s is not the widget asked for", QStringOf(rows_[row].name).toUtf8().constData());
+}
+
+std::string DescribedControls::TextOf(std::size_t row) const {
+  if (const auto* text = qobject_cast<const QPlainTextEdit*>(widgets_[row]))
+    return text->toPlainText().toStdString();
+  if (const auto* label = qobject_cast<const QLabel*>(widgets_[row])) return label->text().toStdString();
+  return as<QLineEdit>(row)->text().toStdString();
+}
+
+std::size_t DescribedControls::ChoiceOf(std::size_t row) const {
+  const QList<QRadioButton*> buttons = choicesAt(row);
+  for (qsizetype i = 0; i < buttons.size(); ++i) {
+    if (buttons[i]->isChecked()) return static_cast<std::size_t>(i);
+  }
+  return 0;
+}
+
+// A line the window writes (a note without a caption) is read by screen
+// readers as its description too.
+void DescribedControls::SetText(std::size_t row, std::string_view text) {
+  const QString qtText = QStringOf(text);
+  if (auto* box = qobject_cast<QLineEdit*>(widgets_[row])) {
+    const QSignalBlocker blocker(box);
+    box->setText(qtText);
+  } else if (auto* lines = qobject_cast<QPlainTextEdit*>(widgets_[row])) {
+    lines->setPlainText(qtText);
+  } else if (QLabel* label = as<QLabel>(row); label->text() != qtText) {
+    label->setText(qtText);
+    if (IsWrittenLine(rows_[row])) label->setAccessibleDescription(qtText);
+  }
+}
+
+void DescribedControls::SetItems(std::size_t row, std::span<const std::string> items,
+                                 std::optional<std::size_t> selected) {
+  auto* list = as<QListWidget>(row);
+  const QSignalBlocker blocker(list);
+  list->clear();
+  for (const std::string& item : items) list->addItem(QStringOf(item));
+  list->setCurrentRow(selected ? static_cast<int>(*selected) : -1);
+}
+
+void DescribedControls::SetEnabled(std::size_t row, bool enabled) { widgets_[row]->setEnabled(enabled); }
+
+void DescribedControls::SetShown(std::size_t row, bool shown) { widgets_[row]->setVisible(shown); }
+
+void DescribedControls::SetProgress(std::size_t row, double fraction) {
+  auto* progress = as<QProgressBar>(row);
+  progress->setValue(static_cast<int>(fraction * progress->maximum()));
+}
+
+void DescribedControls::SetChart(std::size_t row, ChartDrawer drawer, std::string description) {
+  as<ChartWidget>(row)->setDrawer(std::move(drawer), description);
+}
+
+ChartFrame DescribedControls::FrameOf(std::size_t row) const {
+  const ChartWidget* chart = as<ChartWidget>(row);
+  return {chart->area(), chart->textWidth()};
+}
+
+void DescribedControls::PutOnClipboard(std::string_view text, std::string_view html) {
+  auto* data = new QMimeData;
+  data->setText(QStringOf(text));
+  if (!html.empty()) data->setHtml(QStringOf(html));
+  QApplication::clipboard()->setMimeData(data);
 }
 
 void FillMenuBar(QMenuBar* bar, std::span<const MenuItem> items,

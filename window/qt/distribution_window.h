@@ -1,22 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The price distribution window on Qt Widgets, built from its description
 // (distribution_description.h): a widget for each row of the table, placed
-// where the row says, and the chart painted from the shared drawing. It
-// reads the form's four texts through the function it is given and never
-// writes them. Its menu copies the figures and the percentiles, and copies
-// or saves the chart. The pointer over the chart and the arrow keys on it
-// move a reading, which the view computes and the line under the chart
-// shows.
+// where the row says, its events passed to the window's session
+// (distribution_session.h), which reads the form through the FieldAccess it
+// is given and never writes it. Its menu copies the figures and the
+// percentiles, and copies or saves the chart.
 #pragma once
 
 #include <QWidget>
-#include <array>
-#include <functional>
-#include <optional>
-#include <string>
 
-#include "window/distribution/distribution_description.h"
-#include "window/distribution/distribution_view.h"
+#include "model/simulator_actions.h"
+#include "window/distribution/distribution_session.h"
 #include "window/qt/described_window.h"
 
 class QKeyEvent;
@@ -29,28 +23,21 @@ class DistributionWindow : public QWidget {
   Q_OBJECT
 
  public:
-  using FormTexts = std::function<std::array<std::string, 4>()>;  // Text1 to Text4
-
-  DistributionWindow(FormTexts formTexts, QWidget* owner);
+  DistributionWindow(FieldAccess& form, QWidget* owner);
 
   // Reads the form's texts and the window's own inputs again and redraws.
-  void refresh();
-  const DistributionView& view() const { return view_; }
+  void refresh() { session_.Refresh(); }
+  const DistributionView& view() const { return session_.view(); }
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
 
  private:
-  void menuCommand(MenuCommand command);
-  void showReading(const std::optional<ChartReading>& reading);
-
-  FormTexts formTexts_;
   QMenuBar* menuBar_ = nullptr;
   QWidget* body_ = nullptr;  // the client area below the menu bar
   DescribedControls controls_;
-  DistributionView view_;
-  ChartOptions options_;
+  DistributionSession session_;
 };
 
 }  // namespace cotalia

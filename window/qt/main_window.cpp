@@ -239,13 +239,8 @@ void MainWindow::dropEvent(QDropEvent* event) {
 // nothing; it follows every change of the four inputs and reads them only.
 void MainWindow::showDistribution() {
   if (distribution_ == nullptr) {
-    distribution_ = new DistributionWindow(
-        [this] {
-          return std::array<std::string, 4>{GetFieldText(Field::Text1), GetFieldText(Field::Text2),
-                                            GetFieldText(Field::Text3), GetFieldText(Field::Text4)};
-        },
-        this);
-    for (const Field input : {Field::Text1, Field::Text2, Field::Text3, Field::Text4}) {
+    distribution_ = new DistributionWindow(*this, this);
+    for (const Field input : kDistributionFields) {
       connect(textBoxes_[IndexOf(input)], &QLineEdit::textChanged, distribution_,
               &DistributionWindow::refresh);
     }

@@ -6,14 +6,14 @@
 // painted with GDI+ from the shared drawing and described to screen readers,
 // and copied or saved as images; a menu bar from a table of items; and the
 // dialog keys (Tab, the arrows within a choice, a label's mnemonic, Esc to
-// close). A window's own file then only wires its inputs to its view.
+// close). Its controls are the window's surface (window_surface.h): a
+// window's own file only passes their events to its session.
 #pragma once
 
 #include <windows.h>
 
 #include <cstddef>
 #include <filesystem>
-#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -23,8 +23,12 @@
 
 #include "window/charts/chart_drawing.h"
 #include "window/controls/window_controls.h"
+#include "window/controls/window_surface.h"
 #include "window/exports/chart_file.h"
 #include "window/form/menu_bar.h"
+#include "window/win32/win32_chart_painting.h"
+#include "window/win32/win32_clipboard.h"
+#include "window/win32/win32_menu_bar.h"
 
 namespace cotalia {
 
@@ -45,48 +49,9 @@ constexpr int Win32ChoiceId(std::size_t row, std::size_t index) {
 // A progress bar's steps from nothing to done.
 inline constexpr int kProgressSteps = 1000;
 
-// The identifier of a menu command, below the controls'.
-constexpr int Win32MenuId(MenuCommand command) { return 100 + static_cast<int>(command); }
-
-// A menu bar from its table, with each shortcut written after a tab and made
-// an accelerator; the items for another toolkit left out.
-struct Win32MenuBar {
-  HMENU menu;
-  HACCEL accelerators;
-};
-Win32MenuBar CreateWin32MenuBar(std::span<const MenuItem> items);
-
-// The system's message font at that DPI, in which the windows write and the
-// charts measure their labels; the caller deletes it.
-HFONT CreateWindowFont(UINT dpi);
-
-// What a chart paints in a client area of that size, in pixels, at that
-// DPI: its labels measured by GDI+ in `font` as they are drawn.
-ChartDrawing Win32ChartDrawing(const ChartDrawer& drawer, HDC context, HFONT font, SIZE area, UINT dpi);
-
-// What goes on the clipboard in one of its formats: the bytes of its global
-// block as they are.
-struct ClipboardBlock {
-  UINT format;
-  std::string bytes;
-};
-
-// Every block on the clipboard at once, in their order, in place of what it
-// held: a program that pastes takes the richest format it reads. False where
-// the clipboard is busy or a block cannot be placed.
-bool PutOnClipboard(HWND owner, std::span<const ClipboardBlock> blocks);
-
-// Text for the clipboard as UTF-16 (which every program pastes), with
-// `html`, a document as HtmlTableOf writes it, beside it in Windows' "HTML
-// Format" (which spreadsheets read their cells' values from) where it is
-// given; and the clipboard's text as UTF-8, none where it holds no text or is
-// busy.
-void PutTextOnClipboard(HWND owner, std::string_view utf8, std::string_view html = {});
-std::optional<std::string> TextOnClipboard(HWND owner);
-
-class Win32DescribedWindow {
+class Win32DescribedWindow : public WindowSurface {
  public:
-  virtual ~Win32DescribedWindow();
+  ~Win32DescribedWindow() override;
   Win32DescribedWindow(const Win32DescribedWindow&) = delete;
   Win32DescribedWindow& operator=(const Win32DescribedWindow&) = delete;
 
@@ -95,6 +60,23 @@ class Win32DescribedWindow {
   // window from the message loop, as a dialog's; false for a message it
   // leaves to others.
   bool TakeDialogMessage(MSG& message);
+
+  // The window's surface. Its boxes write "\n" as "\r\n", and writing them
+  // sends the window no notification; a line the window writes (a row of
+  // role Note without a caption) tells screen readers that its value
+  // changed, where it did. A chart given a drawing tells them that its
+  // description changed, even to the same words.
+  std::string TextOf(std::size_t row) const override;
+  std::size_t ChoiceOf(std::size_t row) const override;
+  void SetText(std::size_t row, std::string_view text) override;
+  void SetItems(std::size_t row, std::span<const std::string> items,
+                std::optional<std::size_t> selected) override;
+  void SetEnabled(std::size_t row, bool enabled) override;
+  void SetShown(std::size_t row, bool shown) override;
+  void SetProgress(std::size_t row, double fraction) override;
+  void SetChart(std::size_t row, ChartDrawer drawer, std::string description) override;
+  ChartFrame FrameOf(std::size_t row) const override;
+  void PutOnClipboard(std::string_view text, std::string_view html) override;
 
  protected:
   explicit Win32DescribedWindow(const WindowDescription& description);
@@ -105,46 +87,27 @@ class Win32DescribedWindow {
 
   template <typename Row>
   HWND control(Row row) const {
-    return controls_[static_cast<std::size_t>(row)];
+    return controls_[RowIndex(row)];
   }
   template <typename Row>
   HWND choiceButton(Row row, std::size_t index) const {
-    return GetDlgItem(window_, Win32ChoiceId(static_cast<std::size_t>(row), index));
+    return GetDlgItem(window_, Win32ChoiceId(RowIndex(row), index));
   }
   template <typename Row>
   bool Chosen(Row row, std::size_t index) const {
     return SendMessageW(choiceButton(row, index), BM_GETCHECK, 0, 0) == BST_CHECKED;
   }
-  // The chart of a row paints what `drawer` gives from now on; screen
-  // readers hear that its description changed.
   template <typename Row>
   void SetChart(Row row, ChartDrawer drawer, std::string description) {
-    SetChartAt(static_cast<std::size_t>(row), std::move(drawer), std::move(description));
-  }
-  // Calls `use` with the chart's area and its labels' measure as its
-  // painting gives them now, at the window's DPI and in its font: a reading
-  // of the chart is taken in the very area the chart is drawn in.
-  template <typename Row>
-  void MeasureChart(Row row, const std::function<void(const ChartArea&, const TextWidth&)>& use) const {
-    MeasureChartAt(static_cast<std::size_t>(row), use);
-  }
-  // Redraws a chart whose drawer draws something else now (its marker
-  // moved) but says the same of it.
-  template <typename Row>
-  void RepaintChart(Row row) const {
-    InvalidateRect(control(row), nullptr, FALSE);
-  }
-  // Writes a line that the window rewrites (a row of role Note without a
-  // caption), and tells screen readers that its value changed; nothing
-  // where it already says that.
-  template <typename Row>
-  void SetLine(Row row, std::string_view utf8) const {
-    SetLineAt(static_cast<std::size_t>(row), utf8);
+    SetChart(RowIndex(row), std::move(drawer), std::move(description));
   }
   // Shows or hides a control; the focus leaves it first when it goes, as it
   // does when it is disabled.
   void ShowControl(HWND control, bool shown);
   void EnableControl(HWND control, bool enabled);
+  // The row of a notification that a box's text changed or a choice's
+  // button was clicked; none for any other.
+  std::optional<std::size_t> ChangedRow(int id, int code) const;
 
   // A control's notification (`control` its window) or a menu command
   // (`control` null; `code` 1 from an accelerator). The chart commands of
@@ -173,10 +136,9 @@ class Win32DescribedWindow {
   static LRESULT CALLBACK LineProcedure(HWND line, UINT message, WPARAM wParam, LPARAM lParam);
   static std::optional<std::string> DescriptionOfChart(HWND chart);
   static Win32DescribedWindow* WindowOfChild(HWND child, std::size_t& row);
-  void SetChartAt(std::size_t row, ChartDrawer drawer, std::string description);
-  void MeasureChartAt(std::size_t row,
-                      const std::function<void(const ChartArea&, const TextWidth&)>& use) const;
-  void SetLineAt(std::size_t row, std::string_view utf8) const;
+  static void RegisterChartClass(HINSTANCE instance);
+  void TakeCommand(WPARAM wParam, LPARAM lParam);
+  void SetLine(std::size_t row, std::string_view utf8) const;
   void CreateControls();
   void Choose(std::size_t row);
   void Layout();
@@ -189,6 +151,11 @@ class Win32DescribedWindow {
   std::optional<std::string> SaveChart(std::size_t row, const std::filesystem::path& path,
                                        const ChartFileKind& kind) const;
 
+  // Posted by "Guardar gráfico como…" with the chart's row, so that the menu
+  // command returns before the dialog runs its loop, as the form's open
+  // dialog is.
+  static constexpr UINT kAskForChartFile = WM_APP + 1;
+
   const WindowDescription& description_;
   HWND window_ = nullptr;
   HFONT font_ = nullptr;
@@ -198,6 +165,7 @@ class Win32DescribedWindow {
   std::vector<HWND> controls_;  // in the order of the table
   std::vector<Chart> charts_;   // by row; nothing to draw for a row that is no chart
   DWORD chartFilter_ = 1;       // the save dialog's filter chosen last, from 1
+  bool writing_ = false;        // a control is being written: its notifications are the window's own
 };
 
 }  // namespace cotalia

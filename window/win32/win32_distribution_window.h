@@ -1,24 +1,20 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The price distribution window on the Win32 API, built from its description
 // (distribution_description.h) as every described window is
-// (win32_described_window.h), with the menu of a window with charts. It is
-// owned by the form, reads the form's four texts through the function it is
-// given and never writes them. The pointer over the chart and the arrow
-// keys on it move a reading, which the view computes and the line under
-// the chart shows.
+// (win32_described_window.h), with the menu of a window with charts, its
+// events passed to the window's session (distribution_session.h). It is
+// owned by the form, whose four texts the session reads through the
+// FieldAccess it is given and never writes.
 #pragma once
 
 #include <windows.h>
 
 #include <algorithm>
-#include <array>
 #include <cstddef>
-#include <functional>
-#include <optional>
-#include <string>
 
+#include "model/simulator_actions.h"
 #include "window/distribution/distribution_description.h"
-#include "window/distribution/distribution_view.h"
+#include "window/distribution/distribution_session.h"
 #include "window/win32/win32_described_window.h"
 
 namespace cotalia {
@@ -26,11 +22,11 @@ namespace cotalia {
 inline constexpr wchar_t kWin32DistributionClass[] = L"CotaliaDistribution";
 
 constexpr int Win32DistributionControlId(DistributionControl control) {
-  return Win32RowId(static_cast<std::size_t>(control));
+  return Win32RowId(RowIndex(control));
 }
 
 constexpr int Win32ChoiceButtonId(DistributionControl choice, std::size_t index) {
-  return Win32ChoiceId(static_cast<std::size_t>(choice), index);
+  return Win32ChoiceId(RowIndex(choice), index);
 }
 
 static_assert(std::all_of(kDistributionControls.begin(), kDistributionControls.end(),
@@ -39,26 +35,20 @@ static_assert(std::all_of(kDistributionControls.begin(), kDistributionControls.e
 
 class Win32DistributionWindow final : public Win32DescribedWindow {
  public:
-  using FormTexts = std::function<std::array<std::string, 4>()>;  // Text1 to Text4
+  Win32DistributionWindow(HINSTANCE instance, HWND owner, FieldAccess& form);
 
-  Win32DistributionWindow(HINSTANCE instance, HWND owner, FormTexts formTexts);
-
-  const DistributionView& view() const { return view_; }
-  const ChartOptions& options() const { return options_; }
+  const DistributionView& view() const { return session_.view(); }
+  const ChartOptions& options() const { return session_.options(); }
   void Show();
   // Reads the form's texts and the window's own inputs again and redraws.
-  void Refresh();
+  void Refresh() { session_.Refresh(); }
 
  private:
   void Command(int id, int code, HWND control) override;
   void ChartPointer(std::size_t row, int x) override;
   bool ChartKey(std::size_t row, WPARAM key) override;
-  void ShowReading(const std::optional<ChartReading>& reading);
 
-  FormTexts formTexts_;
-  DistributionView view_;
-  ChartOptions options_;
-  std::optional<std::string> chartDescription_;  // what the chart says now; none before it is drawn
+  DistributionSession session_;
 };
 
 }  // namespace cotalia

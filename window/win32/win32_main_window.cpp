@@ -130,8 +130,8 @@ LRESULT Win32MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       } else if (HIWORD(wParam) == EN_CHANGE) {
         const auto textBox = reinterpret_cast<HWND>(lParam);
         ShowWholeTextIfCut(textBox);
-        const bool isInput =
-            std::find(textBoxes_.begin(), textBoxes_.begin() + 4, textBox) != textBoxes_.begin() + 4;
+        const bool isInput = std::any_of(kDistributionFields.begin(), kDistributionFields.end(),
+                                         [&](Field field) { return textBoxes_[IndexOf(field)] == textBox; });
         if (isInput && distribution_ != nullptr) distribution_->Refresh();
       }
       return 0;
@@ -305,10 +305,7 @@ void Win32MainWindow::AskForPriceFile() {
 void Win32MainWindow::ShowDistribution() {
   if (distribution_ == nullptr) {
     distribution_ = std::make_unique<Win32DistributionWindow>(
-        reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(window_, GWLP_HINSTANCE)), window_, [this] {
-          return std::array<std::string, 4>{GetFieldText(Field::Text1), GetFieldText(Field::Text2),
-                                            GetFieldText(Field::Text3), GetFieldText(Field::Text4)};
-        });
+        reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(window_, GWLP_HINSTANCE)), window_, *this);
   }
   distribution_->Show();
 }
