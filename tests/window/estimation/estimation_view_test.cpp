@@ -193,6 +193,24 @@ TEST(ReadPriceText, StopsWhenAsked) {
   EXPECT_EQ(std::get<std::string>(cancelled), "Lectura cancelada.");
 }
 
+// A long reading's progress goes from nought to the whole, never back,
+// through the table and then the prices.
+TEST(ReadPriceText, ReportsItsProgressInOrder) {
+  std::string large = "Close\n";
+  for (int i = 0; i < 400000; ++i) large += i % 2 == 0 ? "100.5\n" : "101.25\n";
+  std::vector<double> reported;
+  const EstimationState state = ReadPriceText(large, [&reported](double done) {
+    reported.push_back(done);
+    return true;
+  });
+  ASSERT_TRUE(std::holds_alternative<LoadedPrices>(state));
+  ASSERT_FALSE(reported.empty());
+  EXPECT_TRUE(std::is_sorted(reported.begin(), reported.end()));
+  EXPECT_GE(reported.front(), 0);
+  EXPECT_LE(reported.back(), 1);
+  EXPECT_GT(reported.back(), 0.6);
+}
+
 double Width(std::string_view text, double line) { return 0.6 * line * static_cast<double>(text.size()); }
 
 bool Inside(const ChartDrawing& drawing) {
