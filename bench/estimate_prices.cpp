@@ -6,6 +6,8 @@
 // Usage: estimate_prices FILE
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
+#include <optional>
 #include <thread>
 
 #include "window/estimation/background_reading.h"
@@ -15,14 +17,12 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: estimate_prices FILE\n");
     return 2;
   }
-  cotalia::EstimationSession session;
-  session.OpenFile(argv[1]);
-  while (!session.Poll()) {
-    if (!session.Reading()) return 1;
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
-  const cotalia::EstimationView view =
-      cotalia::EstimationViewOf(session.state(), cotalia::PeriodsTextOf(session.state()));
+  const std::filesystem::path path = argv[1];
+  cotalia::BackgroundReading reading(
+      [&path](const cotalia::ReadProgress& progress) { return cotalia::ReadPriceFile(path, progress); });
+  std::optional<cotalia::EstimationState> state;
+  while (!(state = reading.TakeOutcome())) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  const cotalia::EstimationView view = cotalia::EstimationViewOf(*state, cotalia::PeriodsTextOf(*state));
   if (view.figures.empty()) {
     std::fprintf(stderr, "%s\n", view.historyDescription.c_str());
     return 1;

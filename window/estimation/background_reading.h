@@ -2,8 +2,8 @@
 // A reading of prices on a thread of its own, so that the window never
 // freezes over a large file: the window's thread starts it, asks how far it
 // has come and whether it is done (from a timer), and takes its outcome;
-// cancelling it, or dropping it, stops the reading at its next report of
-// progress. The outcome is only ever handed over on the window's thread.
+// dropping it stops the reading at its next report of progress. The
+// outcome is only ever handed over on the window's thread.
 #pragma once
 
 #include <atomic>
@@ -20,13 +20,11 @@ class BackgroundReading {
   using Job = std::function<EstimationState(const ReadProgress&)>;
 
   explicit BackgroundReading(Job job);
-  ~BackgroundReading();  // cancels, and waits for the thread
+  ~BackgroundReading();  // stops the job, and waits for the thread
   BackgroundReading(const BackgroundReading&) = delete;
   BackgroundReading& operator=(const BackgroundReading&) = delete;
 
   double Progress() const { return progress_.load(std::memory_order_relaxed); }
-  void Cancel() { cancelled_.store(true, std::memory_order_relaxed); }
-  bool Cancelled() const { return cancelled_.load(std::memory_order_relaxed); }
   // The outcome, once the job is done; none while it runs.
   std::optional<EstimationState> TakeOutcome();
 
@@ -36,31 +34,6 @@ class BackgroundReading {
   std::atomic<bool> done_{false};
   std::optional<EstimationState> outcome_;  // written by the thread before done_, read after
   std::thread thread_;
-};
-
-// The estimation window's state and the reading that may replace it: what
-// both front ends hold, so that each only starts readings, polls and shows.
-class EstimationSession {
- public:
-  // Start a reading; one at a time, so a new one cancels the one before.
-  void OpenFile(std::filesystem::path path);
-  void OpenText(std::string text);
-  void ChooseColumn(std::size_t column);
-
-  bool Reading() const { return reading_ != nullptr; }
-  double Progress() const { return reading_ ? reading_->Progress() : 0; }
-  // Stops the reading; the state stays as it was before it.
-  void Cancel();
-  // Takes a finished reading's state: true where the state changed.
-  bool Poll();
-
-  const EstimationState& state() const { return state_; }
-
- private:
-  void Start(BackgroundReading::Job job);
-
-  EstimationState state_;
-  std::unique_ptr<BackgroundReading> reading_;
 };
 
 }  // namespace cotalia

@@ -28,23 +28,6 @@ inline constexpr std::array<FileFilter, 2> kPriceFileFilters{{
     {"Todos los archivos", "*"},
 }};
 
-// The rows of kEstimationControls, by name.
-enum class EstimationControl : std::size_t {
-  ColumnLabel,
-  Column,
-  PeriodsLabel,
-  Periods,
-  PriceAxis,
-  UseInForm,
-  FiguresLabel,
-  Figures,
-  Note,
-  HistoryChart,
-  ReturnsChart,
-  Progress,
-  Cancel,
-};
-
 // Why the return's interval is as wide as it is, under the figures, so that
 // it is not over-read.
 inline constexpr std::string_view kReturnIntervalNote =
@@ -141,6 +124,45 @@ inline constexpr std::array<WindowControl, 13> kEstimationControls{{
       {estimation_places::kFiguresRight},
       estimation_places::kFarMargin}},
 }};
+
+// The place in kEstimationControls of the row of that name. Evaluated while
+// compiling: a name that is not in the table does not compile.
+consteval std::size_t EstimationRowNamed(std::string_view name) {
+  for (std::size_t i = 0; i < kEstimationControls.size(); ++i) {
+    if (kEstimationControls[i].name == name) return i;
+  }
+  throw "no row of that name in kEstimationControls";
+}
+
+// A name found is its row's own: no two rows share one.
+static_assert(
+    [] {
+      for (std::size_t i = 0; i < kEstimationControls.size(); ++i) {
+        for (std::size_t j = 0; j < i; ++j) {
+          if (kEstimationControls[i].name == kEstimationControls[j].name) return false;
+        }
+      }
+      return true;
+    }(),
+    "two rows of kEstimationControls share a name");
+
+// The rows of kEstimationControls, by name: each value is its row's place,
+// found by the row's name while compiling.
+enum class EstimationControl : std::size_t {
+  ColumnLabel = EstimationRowNamed("columnLabel"),
+  Column = EstimationRowNamed("column"),
+  PeriodsLabel = EstimationRowNamed("periodsLabel"),
+  Periods = EstimationRowNamed("periods"),
+  PriceAxis = EstimationRowNamed("priceAxis"),
+  UseInForm = EstimationRowNamed("useInForm"),
+  FiguresLabel = EstimationRowNamed("figuresLabel"),
+  Figures = EstimationRowNamed("figures"),
+  Note = EstimationRowNamed("note"),
+  HistoryChart = EstimationRowNamed("historyChart"),
+  ReturnsChart = EstimationRowNamed("returnsChart"),
+  Progress = EstimationRowNamed("progress"),
+  Cancel = EstimationRowNamed("cancel"),
+};
 
 inline constexpr WindowDescription kEstimationWindow{kEstimationTitle, 940, 620, kEstimationControls};
 

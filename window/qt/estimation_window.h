@@ -1,18 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The estimation window on Qt Widgets, built from its description
 // (estimation_description.h): a widget for each row of the table, its menu,
-// and the two charts painted from the shared drawing. Readings run on a
-// thread of their own (background_reading.h), which a timer polls; the
-// progress bar and its Cancelar button show only while one takes longer than
-// a moment. It writes the form only through the function it is given, when
-// the user presses "Usar en el formulario".
+// and the two charts painted from the shared drawing. What it does is its
+// session's (estimation_session.h): this file passes on the user's acts and
+// the ticks of the timer that polls a reading, and shows what the session
+// writes.
 #pragma once
 
 #include <QWidget>
-#include <functional>
 
-#include "window/estimation/background_reading.h"
-#include "window/estimation/estimation_description.h"
+#include "model/simulator_actions.h"
+#include "window/estimation/estimation_session.h"
 #include "window/estimation/estimation_view.h"
 #include "window/qt/described_window.h"
 
@@ -30,13 +28,12 @@ class EstimationWindow : public QWidget {
   Q_OBJECT
 
  public:
-  using WriteForm = std::function<void(const FormInputs&)>;
-
-  EstimationWindow(WriteForm writeForm, QWidget* owner);
+  // `form` is written only when the user asks, and outlives the window.
+  EstimationWindow(FieldAccess& form, QWidget* owner);
 
   void openFile(const QString& path);
   void openText(const QString& text);
-  const EstimationView& view() const { return view_; }
+  const EstimationView& view() const { return session_.view(); }
   bool reading() const { return session_.Reading(); }
 
   // The local file that a drag carries, if it carries one: what a drop on
@@ -50,20 +47,14 @@ class EstimationWindow : public QWidget {
   void dropEvent(QDropEvent* event) override;
 
  private:
-  void startReading();
-  void poll();
-  void showState();
-  void refresh();
+  void followPolling();
   void menuCommand(MenuCommand command);
 
-  WriteForm writeForm_;
   QMenuBar* menuBar_ = nullptr;
   QWidget* body_ = nullptr;  // the client area below the menu bar
   DescribedControls controls_;
   QTimer* timer_ = nullptr;
-  int pollsWhileReading_ = 0;
   EstimationSession session_;
-  EstimationView view_;
 };
 
 }  // namespace cotalia

@@ -194,13 +194,7 @@ void MainWindow::menuCommand(MenuCommand command) {
 // the user asks it to, the three inputs as a user could type them.
 EstimationWindow* MainWindow::estimation() {
   if (estimation_ == nullptr) {
-    estimation_ = new EstimationWindow(
-        [this](const FormInputs& inputs) {
-          SetFieldText(Field::Text1, inputs.price);
-          SetFieldText(Field::Text2, inputs.rate);
-          SetFieldText(Field::Text3, inputs.volatility);
-        },
-        this);
+    estimation_ = new EstimationWindow(*this, this);
   }
   estimation_->show();
   estimation_->raise();

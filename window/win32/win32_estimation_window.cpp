@@ -1,23 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "window/win32/win32_estimation_window.h"
 
-// After windows.h, which they need.
-#include <commctrl.h>
+// After windows.h, which it needs.
 #include <shellapi.h>
 
 #include <utility>
-
-#include "window/exports/clipboard_table.h"
-#include "window/win32/win32_text.h"
 
 namespace cotalia {
 
 namespace {
 
-// How often a reading is asked how far it has come, and after how many asks
-// its progress is shown: a reading done within a moment shows none.
-constexpr UINT kPollMilliseconds = 50;
-constexpr int kPollsBeforeProgress = 6;
 constexpr UINT_PTR kPollTimer = 1;
 
 }  // namespace
@@ -34,11 +26,11 @@ std::optional<std::filesystem::path> DroppedFile(HDROP drop) {
   return file;
 }
 
-Win32EstimationWindow::Win32EstimationWindow(HINSTANCE instance, HWND owner, WriteForm writeForm)
-    : Win32DescribedWindow(kEstimationWindow), writeForm_(std::move(writeForm)) {
+Win32EstimationWindow::Win32EstimationWindow(HINSTANCE instance, HWND owner, FieldAccess& form)
+    : Win32DescribedWindow(kEstimationWindow), session_(form, *this) {
   Create(instance, owner, kWin32EstimationClass, kEstimationMenuItems);
   DragAcceptFiles(window(), TRUE);
-  ShowState();
+  session_.Show();
 }
 
 Win32EstimationWindow::~Win32EstimationWindow() { KillTimer(window(), kPollTimer); }
@@ -52,115 +44,61 @@ void Win32EstimationWindow::Show() {
 
 void Win32EstimationWindow::OpenFile(std::filesystem::path path) {
   session_.OpenFile(std::move(path));
-  StartReading();
+  FollowPolling();
 }
 
 void Win32EstimationWindow::OpenText(std::string text) {
   session_.OpenText(std::move(text));
-  StartReading();
+  FollowPolling();
 }
 
-void Win32EstimationWindow::StartReading() {
-  pollsWhileReading_ = 0;
-  SetTimer(window(), kPollTimer, kPollMilliseconds, nullptr);
-  Poll();
-}
-
-// Takes a finished reading, or shows how far it has come once it has taken
-// more than a moment.
-void Win32EstimationWindow::Poll() {
-  HWND progress = control(EstimationControl::Progress);
-  HWND cancel = control(EstimationControl::Cancel);
-  if (session_.Poll()) ShowState();
-  if (!session_.Reading()) {
+// The timer runs while the session polls a reading.
+void Win32EstimationWindow::FollowPolling() {
+  if (const std::optional<std::chrono::milliseconds> interval = session_.PollInterval()) {
+    SetTimer(window(), kPollTimer, static_cast<UINT>(interval->count()), nullptr);
+  } else {
     KillTimer(window(), kPollTimer);
-    ShowControl(progress, false);
-    ShowControl(cancel, false);
-    return;
-  }
-  if (++pollsWhileReading_ >= kPollsBeforeProgress) {
-    SendMessageW(progress, PBM_SETPOS, static_cast<WPARAM>(session_.Progress() * kProgressSteps), 0);
-    ShowControl(progress, true);
-    ShowControl(cancel, true);
   }
 }
 
-// A new state: its columns, the periods a year it found, and its view. The
-// boxes are written without their notifications counting as the user's.
-void Win32EstimationWindow::ShowState() {
-  const EstimationState& state = session_.state();
-  showingState_ = true;
-  HWND list = control(EstimationControl::Column);
-  SendMessageW(list, LB_RESETCONTENT, 0, 0);
-  for (const std::string& name : ColumnNamesOf(state)) {
-    SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(WideOf(name).c_str()));
-  }
-  if (const std::optional<std::size_t> column = ColumnOf(state)) {
-    SendMessageW(list, LB_SETCURSEL, *column, 0);
-  }
-  SetWindowTextW(control(EstimationControl::Periods), WideOf(PeriodsTextOf(state)).c_str());
-  showingState_ = false;
-  Refresh();
-}
-
-// The view of the state with the window's own inputs as they are now.
-void Win32EstimationWindow::Refresh() {
-  view_ = EstimationViewOf(session_.state(), WindowTextOf(control(EstimationControl::Periods)));
-  const bool logarithmic = Chosen(EstimationControl::PriceAxis, kLogarithmicPriceAxis);
-  SetWindowTextW(control(EstimationControl::Figures), WideOf(FiguresText(view_.figures, "\r\n")).c_str());
-  EnableControl(control(EstimationControl::UseInForm), view_.formInputs.has_value());
-  SetChart(
-      EstimationControl::HistoryChart,
-      [this, logarithmic](const ChartArea& area, const TextWidth& textWidth) {
-        return DrawHistory(view_, area, textWidth, logarithmic);
-      },
-      view_.historyDescription);
-  SetChart(
-      EstimationControl::ReturnsChart,
-      [this](const ChartArea& area, const TextWidth& textWidth) {
-        return DrawReturns(view_, area, textWidth);
-      },
-      view_.returnsDescription);
-}
-
+// A box's or a choice's change, an item chosen in the list, a button
+// pressed, or Copiar cifras, to the session.
 void Win32EstimationWindow::Command(int id, int code, HWND control) {
   if (control == nullptr) {
-    if (id == Win32MenuId(MenuCommand::CopyFigures)) {
-      PutTextOnClipboard(window(), FiguresText(view_.figures, "\r\n"), HtmlTableOf(view_.figures));
-    }
+    if (id == Win32MenuId(MenuCommand::CopyFigures)) session_.Command(MenuCommand::CopyFigures);
     return;
   }
-  if (showingState_) return;
-  const int firstAxis = Win32ChoiceId(static_cast<std::size_t>(EstimationControl::PriceAxis), 0);
-  const auto axes = static_cast<int>(ControlOf(EstimationControl::PriceAxis).choices.size());
-  if (id == Win32EstimationControlId(EstimationControl::Column) && code == LBN_SELCHANGE) {
-    const LRESULT row = SendMessageW(control, LB_GETCURSEL, 0, 0);
-    if (row == LB_ERR) return;
-    session_.ChooseColumn(static_cast<std::size_t>(row));
-    StartReading();
-  } else if (id == Win32EstimationControlId(EstimationControl::Periods) && code == EN_CHANGE) {
-    Refresh();
-  } else if (id >= firstAxis && id < firstAxis + axes && code == BN_CLICKED) {
-    Refresh();
-  } else if (id == Win32EstimationControlId(EstimationControl::UseInForm) && code == BN_CLICKED) {
-    if (view_.formInputs) writeForm_(*view_.formInputs);
-  } else if (id == Win32EstimationControlId(EstimationControl::Cancel) && code == BN_CLICKED) {
-    session_.Cancel();
-    Poll();
+  if (const std::optional<std::size_t> row = ChangedRow(id, code)) {
+    session_.Changed(EstimationControl{*row});
+    return;
   }
+  const auto row = static_cast<std::size_t>(id - Win32RowId(0));
+  if (id < Win32RowId(0) || row >= kEstimationControls.size()) return;
+  const ControlRole role = kEstimationControls[row].role;
+  if (role == ControlRole::List && code == LBN_SELCHANGE) {
+    const LRESULT index = SendMessageW(control, LB_GETCURSEL, 0, 0);
+    if (index == LB_ERR) return;
+    session_.ItemChosen(EstimationControl{row}, static_cast<std::size_t>(index));
+  } else if (role == ControlRole::Button && code == BN_CLICKED) {
+    session_.Pressed(EstimationControl{row});
+  }
+  FollowPolling();
 }
 
 // Esc and the close box hide the window; a reading under way stops.
 void Win32EstimationWindow::Close() {
-  session_.Cancel();
-  Poll();
+  session_.Closing();
+  FollowPolling();
   Win32DescribedWindow::Close();
 }
 
 LRESULT Win32EstimationWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_TIMER:
-      if (wParam == kPollTimer) Poll();
+      if (wParam == kPollTimer) {
+        session_.Tick();
+        FollowPolling();
+      }
       return 0;
     case WM_DROPFILES:
       if (std::optional<std::filesystem::path> file = DroppedFile(reinterpret_cast<HDROP>(wParam))) {

@@ -1,11 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The estimation window on the Win32 API, built from its description
 // (estimation_description.h) as every described window is
-// (win32_described_window.h), with its own menu. Readings run on a thread
-// of their own (background_reading.h), which a timer on the window's thread
-// polls; the progress bar and its Cancelar button show only while one takes
-// longer than a moment. It writes the form only through the function it is
-// given, when the user presses "Usar en el formulario".
+// (win32_described_window.h), with its own menu. What it does is its
+// session's (estimation_session.h): this file passes on the controls'
+// notifications, the menu's Copiar cifras, dropped files and the ticks of
+// the timer that polls a reading, and shows what the session writes.
 #pragma once
 
 #include <windows.h>
@@ -13,22 +12,19 @@
 #include <algorithm>
 #include <cstddef>
 #include <filesystem>
-#include <functional>
 #include <optional>
 #include <string>
 
-#include "window/estimation/background_reading.h"
+#include "model/simulator_actions.h"
 #include "window/estimation/estimation_description.h"
-#include "window/estimation/estimation_view.h"
+#include "window/estimation/estimation_session.h"
 #include "window/win32/win32_described_window.h"
 
 namespace cotalia {
 
 inline constexpr wchar_t kWin32EstimationClass[] = L"CotaliaEstimation";
 
-constexpr int Win32EstimationControlId(EstimationControl control) {
-  return Win32RowId(static_cast<std::size_t>(control));
-}
+constexpr int Win32EstimationControlId(EstimationControl control) { return Win32RowId(RowIndex(control)); }
 
 static_assert(std::all_of(kEstimationControls.begin(), kEstimationControls.end(),
                           [](const WindowControl& row) { return row.choices.size() <= kMostChoices; }),
@@ -40,9 +36,8 @@ std::optional<std::filesystem::path> DroppedFile(HDROP drop);
 
 class Win32EstimationWindow final : public Win32DescribedWindow {
  public:
-  using WriteForm = std::function<void(const FormInputs&)>;
-
-  Win32EstimationWindow(HINSTANCE instance, HWND owner, WriteForm writeForm);
+  // `form` is written only when the user asks, and outlives the window.
+  Win32EstimationWindow(HINSTANCE instance, HWND owner, FieldAccess& form);
   ~Win32EstimationWindow() override;
 
   void Show();
@@ -53,16 +48,9 @@ class Win32EstimationWindow final : public Win32DescribedWindow {
   void Command(int id, int code, HWND control) override;
   void Close() override;
   LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam) override;
-  void StartReading();
-  void Poll();
-  void ShowState();
-  void Refresh();
+  void FollowPolling();
 
-  WriteForm writeForm_;
   EstimationSession session_;
-  EstimationView view_;
-  int pollsWhileReading_ = 0;
-  bool showingState_ = false;  // the window, not the user, is writing its boxes
 };
 
 }  // namespace cotalia

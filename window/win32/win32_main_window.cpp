@@ -268,12 +268,7 @@ void Win32MainWindow::menuCommand(int menuId) {
 Win32EstimationWindow& Win32MainWindow::ShowEstimation() {
   if (estimation_ == nullptr) {
     estimation_ = std::make_unique<Win32EstimationWindow>(
-        reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(window_, GWLP_HINSTANCE)), window_,
-        [this](const FormInputs& inputs) {
-          SetFieldText(Field::Text1, inputs.price);
-          SetFieldText(Field::Text2, inputs.rate);
-          SetFieldText(Field::Text3, inputs.volatility);
-        });
+        reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(window_, GWLP_HINSTANCE)), window_, *this);
   }
   estimation_->Show();
   return *estimation_;

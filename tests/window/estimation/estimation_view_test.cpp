@@ -7,18 +7,18 @@
 #include <algorithm>
 #include <cctype>
 #include <chrono>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <random>
 #include <span>
+#include <stdexcept>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "model/numeric_runtime.h"
 #include "model/runtime/elementary_functions.h"
 #include "window/distribution/distribution_description.h"
-#include "window/estimation/background_reading.h"
 #include "window/estimation/estimation_description.h"
 #include "window/form/menu_bar.h"
 
@@ -180,33 +180,10 @@ TEST_F(PriceFile, ReadsOnlyWhatItCanAndSaysWhy) {
   }
 }
 
-// A reading that is asked to stop stops, and leaves the window's state as it
-// was; a column chosen is read from the same table.
-TEST(EstimationSession, ReadsOnItsOwnThreadAndCancels) {
-  const auto finish = [](EstimationSession& session) {
-    for (int i = 0; i < 1000 && !session.Poll(); ++i)
-      std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  };
-  EstimationSession session;
-  session.OpenText(std::string(kWeek));
-  finish(session);
-  EXPECT_FALSE(session.Reading());
-  ASSERT_EQ(ColumnOf(session.state()), 1u);
-
-  session.ChooseColumn(2);
-  finish(session);
-  ASSERT_EQ(ColumnOf(session.state()), 2u);
-  EXPECT_EQ(std::get<LoadedPrices>(session.state()).source, "Portapapeles");
-
-  // A large text, cancelled at once.
+// A reading that is asked to stop stops, and says so.
+TEST(ReadPriceText, StopsWhenAsked) {
   std::string large = "Close\n";
   for (int i = 0; i < 400000; ++i) large += i % 2 == 0 ? "100.5\n" : "101.25\n";
-  session.OpenText(large);
-  session.Cancel();
-  EXPECT_FALSE(session.Reading());
-  EXPECT_FALSE(session.Poll());
-  EXPECT_EQ(ColumnOf(session.state()), 2u);
-
   bool stopped = false;
   const EstimationState cancelled = ReadPriceText(large, [&stopped](double) {
     stopped = true;
@@ -214,6 +191,24 @@ TEST(EstimationSession, ReadsOnItsOwnThreadAndCancels) {
   });
   EXPECT_TRUE(stopped);
   EXPECT_EQ(std::get<std::string>(cancelled), "Lectura cancelada.");
+}
+
+// A long reading's progress goes from nought to the whole, never back,
+// through the table and then the prices.
+TEST(ReadPriceText, ReportsItsProgressInOrder) {
+  std::string large = "Close\n";
+  for (int i = 0; i < 400000; ++i) large += i % 2 == 0 ? "100.5\n" : "101.25\n";
+  std::vector<double> reported;
+  const EstimationState state = ReadPriceText(large, [&reported](double done) {
+    reported.push_back(done);
+    return true;
+  });
+  ASSERT_TRUE(std::holds_alternative<LoadedPrices>(state));
+  ASSERT_FALSE(reported.empty());
+  EXPECT_TRUE(std::is_sorted(reported.begin(), reported.end()));
+  EXPECT_GE(reported.front(), 0);
+  EXPECT_LE(reported.back(), 1);
+  EXPECT_GT(reported.back(), 0.6);
 }
 
 double Width(std::string_view text, double line) { return 0.6 * line * static_cast<double>(text.size()); }
@@ -386,6 +381,145 @@ TEST(DrawEstimation, BarsAndCurveStandWhereTheirValuesSay) {
   const double tallest = static_cast<double>(charts.read->returns.size()) * histogram.width /
                          (estimate.deviation * 2.5066282746310002);
   EXPECT_NEAR((bottom - peak.y) / perCount, tallest, 0.01 * tallest);
+}
+
+const EstimationCharts& ChartsOf(const EstimationView& view) {
+  const auto* charts = std::get_if<EstimationCharts>(&view.charts);
+  if (charts == nullptr) throw std::runtime_error(MessageIn(view));
+  return *charts;
+}
+
+std::string CloseColumn(const std::vector<double>& prices) {
+  std::string text = "Close\n";
+  for (const double price : prices) text += TextOfNumber(price) + "\n";
+  return text;
+}
+
+// Twice the cube root of the number of returns, rounded down, from 5 to 80
+// bins.
+TEST(HistogramOfReturns, BinsByRicesRule) {
+  const struct {
+    std::size_t returns;
+    std::size_t bins;
+  } cases[] = {{3, 5},   {26, 5},   {27, 6},     {63, 6},     {64, 8},
+               {124, 8}, {125, 10}, {63999, 78}, {64000, 80}, {68921, 80}};
+  for (const auto& c : cases) {
+    std::vector<double> prices;
+    for (std::size_t i = 0; i <= c.returns; ++i) prices.push_back(static_cast<double>(100 + (i * 37) % 11));
+    const EstimationView view = EstimationViewOf(Read(CloseColumn(prices)), "252");
+    EXPECT_EQ(ChartsOf(view).histogram.counts.size(), c.bins) << c.returns;
+  }
+}
+
+// Returns all alike: one bin around them, a hundredth of their size each
+// side, or a thousandth where they are nought.
+TEST(HistogramOfReturns, OneBinForReturnsAllAlike) {
+  const struct {
+    std::vector<double> prices;
+    double halfWidthPerReturn;  // where the returns are not nought
+  } cases[] = {{{100, 100, 100, 100}, 0}, {{100, 200, 400, 800}, 0.01}, {{800, 400, 200, 100}, 0.01}};
+  for (const auto& c : cases) {
+    const EstimationView view = EstimationViewOf(Read(CloseColumn(c.prices)), "252");
+    const EstimationCharts& charts = ChartsOf(view);
+    const double r = charts.read->returns.front();
+    const double half = r == 0 ? 0.001 : std::abs(r) * c.halfWidthPerReturn;
+    EXPECT_EQ(charts.histogram.counts, std::vector<std::size_t>{3}) << r;
+    EXPECT_DOUBLE_EQ(charts.histogram.low, r - half) << r;
+    EXPECT_DOUBLE_EQ(charts.histogram.width, 2 * half) << r;
+  }
+}
+
+// Returns of ln 2, -ln 2, 0, ln 2 and ln 1.5 in five bins from -ln 2 to
+// ln 2: the highest in the last.
+TEST(HistogramOfReturns, EachReturnInItsBin) {
+  const EstimationView view = EstimationViewOf(Read(CloseColumn({100, 200, 100, 100, 200, 300})), "252");
+  const EstimationCharts& charts = ChartsOf(view);
+  EXPECT_DOUBLE_EQ(charts.histogram.low, -CorrectlyRoundedLog(2));
+  EXPECT_DOUBLE_EQ(charts.histogram.width, 2 * CorrectlyRoundedLog(2) / 5);
+  EXPECT_EQ(charts.histogram.counts, (std::vector<std::size_t>{1, 0, 1, 1, 2}));
+}
+
+// Dips and spikes among three thousand prices, five or so to a pixel's
+// column: each is drawn, wherever in its column it falls.
+TEST(DrawEstimation, EachColumnDrawsItsLowestAndHighest) {
+  std::vector<double> prices;
+  for (int i = 0; i < 3000; ++i) {
+    double price = 100 + 0.5 * (i % 7);
+    if (i % 100 == 50) price = 90 - 0.001 * i;
+    if (i % 100 == 75) price = 110 + 0.001 * i;
+    prices.push_back(price);
+  }
+  const EstimationView view = EstimationViewOf(Read(CloseColumn(prices)), "252");
+  const ChartDrawing drawing = DrawHistory(
+      view, {640, 400, 16}, [](std::string_view t) { return Width(t, 16); }, false);
+  const std::vector<Point>& points = ShapeIn(drawing, Ink::Median).points;
+  const Point first = points.front();
+  const Point last = points.back();
+  const auto priceAt = [&](double y) {
+    return prices.front() + (y - first.y) * (prices.back() - prices.front()) / (last.y - first.y);
+  };
+  const auto xOf = [&](std::size_t i) {
+    return first.x + (last.x - first.x) * static_cast<double>(i) / static_cast<double>(prices.size() - 1);
+  };
+  for (std::size_t i = 0; i < prices.size(); ++i) {
+    if (i % 100 != 50 && i % 100 != 75) continue;
+    const bool drawn = std::any_of(points.begin(), points.end(), [&](const Point& point) {
+      return std::abs(point.x - xOf(i)) < 1e-6 && std::abs(priceAt(point.y) - prices[i]) < 1e-6;
+    });
+    EXPECT_TRUE(drawn) << i;
+  }
+}
+
+// The ticks along each chart's foot: as many as fit, however few (one) and
+// however many (eight dates, six numbers), over three thousand prices.
+TEST(DrawEstimation, TicksAlongTheFootFromOneToTheMost) {
+  enum class Chart { DatedHistory, History, Returns };
+  const struct {
+    Chart chart;
+    double width;
+    int ticks;
+  } cases[] = {{Chart::DatedHistory, 120, 1},
+               {Chart::DatedHistory, 6000, 8},
+               {Chart::History, 6000, 6},
+               {Chart::Returns, 120, 1},
+               {Chart::Returns, 6000, 6}};
+  std::string dated = "Date,Close\n";
+  std::string undated = "Close\n";
+  for (int day = 0; day < 3000; ++day) {
+    const std::string price = TextOfNumber(100 + (day * 37) % 11);
+    dated += IsoTextOfDay(DayOf({2010, 1, 1}) + day) + "," + price + "\n";
+    undated += price + "\n";
+  }
+  const TextWidth width = [](std::string_view t) { return 0.8 * static_cast<double>(t.size()); };
+  for (const auto& c : cases) {
+    const EstimationView view =
+        EstimationViewOf(Read(c.chart == Chart::DatedHistory ? dated : undated), "252");
+    const EstimationCharts& charts = ChartsOf(view);
+    const ChartArea area{c.width, 300, 16};
+    ChartDrawing drawing;
+    Axis axis;
+    if (c.chart == Chart::Returns) {
+      drawing = DrawReturns(view, area, width);
+      const Histogram& histogram = charts.histogram;
+      axis = LinearAxis(histogram.low,
+                        histogram.low + histogram.width * static_cast<double>(histogram.counts.size()),
+                        c.ticks, false);
+    } else {
+      drawing = DrawHistory(view, area, width, false);
+      const PriceHistory& history = charts.read->history;
+      axis = c.chart == Chart::DatedHistory ? DateAxis(history.days.front(), history.days.back(), c.ticks)
+                                            : LinearAxis(0, 2999, c.ticks, false);
+    }
+    std::vector<std::string> expected;
+    for (const Tick& tick : axis.ticks) expected.push_back(tick.text);
+    std::vector<std::string> drawn;
+    for (const Label& label : drawing.labels) {
+      if (label.topLeft.y > drawing.plot.bottom && label.topLeft.y < area.height - 2 * area.lineHeight) {
+        drawn.push_back(label.text);
+      }
+    }
+    EXPECT_EQ(drawn, expected) << c.width << " " << static_cast<int>(c.chart);
+  }
 }
 
 TEST(DateAxis, TicksOnYearsMonthsOrTheEnds) {

@@ -1,0 +1,279 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The estimation window's behaviour, on a window in memory and a form in
+// memory: what each act of the user and each tick of the timer shows.
+#include "window/estimation/estimation_session.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "tests/window/controls/surface_in_memory.h"
+#include "window/distribution/distribution_description.h"
+#include "window/exports/clipboard_table.h"
+
+namespace cotalia {
+namespace {
+
+// Four days' closes, a day without one between them, and their openings.
+constexpr std::string_view kDays =
+    "Date,Close,Open\n2024-01-15,100,98\n2024-01-16,101,100\n2024-01-17,99.5,99\n2024-01-19,102.5,101\n";
+
+// The points and the texts of a drawing, to tell two drawings apart.
+std::vector<std::string> OutlineOf(const ChartDrawing& drawing) {
+  std::vector<std::string> outline;
+  for (const Shape& shape : drawing.shapes) {
+    for (const Point& point : shape.points)
+      outline.push_back(std::to_string(point.x) + "," + std::to_string(point.y));
+  }
+  for (const Label& label : drawing.labels) outline.push_back(label.text);
+  return outline;
+}
+
+class EstimationSessionTest : public testing::Test {
+ protected:
+  // Ticks the timer until the reading is done, as the toolkit's timer would.
+  void Finish() {
+    for (int i = 0; i < 2000 && session.PollInterval(); ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+      session.Tick();
+    }
+    ASSERT_FALSE(session.PollInterval().has_value());
+  }
+
+  // The window shows what the view of `state` gives with the periods and
+  // the price axis as the window holds them.
+  void ExpectShows(const EstimationState& state) {
+    const EstimationView view = EstimationViewOf(state, RowOf(EstimationControl::Periods).text);
+    EXPECT_EQ(RowOf(EstimationControl::Column).items, ColumnNamesOf(state));
+    EXPECT_EQ(RowOf(EstimationControl::Column).selected, ColumnOf(state));
+    EXPECT_EQ(RowOf(EstimationControl::Figures).text, FiguresText(view.figures, "\n"));
+    EXPECT_EQ(RowOf(EstimationControl::UseInForm).enabled, view.formInputs.has_value());
+    EXPECT_EQ(RowOf(EstimationControl::HistoryChart).description, view.historyDescription);
+    EXPECT_EQ(RowOf(EstimationControl::ReturnsChart).description, view.returnsDescription);
+    const bool logarithmic = RowOf(EstimationControl::PriceAxis).choice == kLogarithmicPriceAxis;
+    EXPECT_EQ(OutlineOf(surface.Painted(RowIndex(EstimationControl::HistoryChart))),
+              OutlineOf(DrawHistory(view, surface.area(), surface.textWidth(), logarithmic)));
+    EXPECT_EQ(OutlineOf(surface.Painted(RowIndex(EstimationControl::ReturnsChart))),
+              OutlineOf(DrawReturns(view, surface.area(), surface.textWidth())));
+    EXPECT_FALSE(RowOf(EstimationControl::Progress).shown);
+    EXPECT_FALSE(RowOf(EstimationControl::Cancel).shown);
+  }
+
+  void SetUp() override { session.Show(); }
+
+  const SurfaceInMemory::Row& RowOf(EstimationControl control) const {
+    return surface.row(RowIndex(control));
+  }
+
+  SurfaceInMemory surface{kEstimationControls};
+  InMemoryFields form;
+  EstimationSession session{form, surface};
+};
+
+TEST_F(EstimationSessionTest, ShowsNothingReadAtFirst) {
+  ExpectShows(EstimationState{});
+  EXPECT_EQ(RowOf(EstimationControl::Periods).text, "");
+  EXPECT_FALSE(session.PollInterval().has_value());
+}
+
+// Each act of the user, and what the window shows after it: the text read
+// at its column, with the box and the choice as the user left them; an act
+// in a row that does not take it shows nothing new.
+TEST_F(EstimationSessionTest, PlaysItsScenario) {
+  enum class Act { Paste, ChooseColumn, ChooseInOtherRow, TypePeriods, ChangeInOtherRow, ChooseAxis };
+  constexpr std::string_view kBad = "Date,Close\n2024-01-02,100\n2024-01-03,abc\n";
+  const struct {
+    Act act;
+    std::string_view text;
+    std::size_t index;
+    std::string_view read;
+    std::optional<std::size_t> column;
+    const char* periods;
+    bool shown;
+  } steps[] = {
+      {Act::Paste, kDays, 0, kDays, 1, "252", true},
+      {Act::ChooseColumn, "", 2, kDays, 2, "252", true},
+      {Act::ChooseColumn, "", 2, kDays, 2, "252", false},
+      {Act::ChooseInOtherRow, "", 1, kDays, 2, "252", false},
+      {Act::TypePeriods, "12", 0, kDays, 2, "12", true},
+      {Act::ChangeInOtherRow, "", 0, kDays, 2, "12", false},
+      {Act::ChooseAxis, "", kLogarithmicPriceAxis, kDays, 2, "12", true},
+      {Act::TypePeriods, "0", 0, kDays, 2, "0", true},
+      {Act::Paste, kBad, 0, kBad, 1, "", true},
+      {Act::ChooseColumn, "", 0, kBad, 0, "", true},
+      {Act::Paste, "", 0, "", std::nullopt, "", true},
+      {Act::ChooseColumn, "", 0, "", std::nullopt, "", false},
+  };
+  for (const auto& step : steps) {
+    const int chartsBefore = RowOf(EstimationControl::HistoryChart).chartsGiven;
+    switch (step.act) {
+      case Act::Paste:
+        session.OpenText(std::string(step.text));
+        break;
+      case Act::ChooseColumn:
+        session.ItemChosen(EstimationControl::Column, step.index);
+        break;
+      case Act::ChooseInOtherRow:
+        session.ItemChosen(EstimationControl::Periods, step.index);
+        break;
+      case Act::TypePeriods:
+        surface.Type(RowIndex(EstimationControl::Periods), step.text);
+        session.Changed(EstimationControl::Periods);
+        break;
+      case Act::ChangeInOtherRow:
+        session.Changed(EstimationControl::Figures);
+        session.Changed(EstimationControl::Column);
+        break;
+      case Act::ChooseAxis:
+        surface.Choose(RowIndex(EstimationControl::PriceAxis), step.index);
+        session.Changed(EstimationControl::PriceAxis);
+        break;
+    }
+    Finish();
+    EXPECT_EQ(RowOf(EstimationControl::HistoryChart).chartsGiven > chartsBefore, step.shown) << step.text;
+    EXPECT_EQ(RowOf(EstimationControl::Periods).text, step.periods) << step.text;
+    EstimationState state = ReadPriceText(step.read, {});
+    if (step.column != ColumnOf(state))
+      state = ReadPriceColumn(std::get<LoadedPrices>(state), *step.column, {});
+    ExpectShows(state);
+  }
+}
+
+// A file opened or dropped is read by its name.
+TEST_F(EstimationSessionTest, OpensAFile) {
+  const std::filesystem::path path = std::filesystem::temp_directory_path() / "cotalia-session-ñ.csv";
+  std::ofstream(path, std::ios::binary) << kDays;
+  session.OpenFile(path);
+  Finish();
+  std::filesystem::remove(path);
+  EXPECT_NE(RowOf(EstimationControl::Figures).text.find("Origen: cotalia-session-ñ.csv"), std::string::npos);
+}
+
+// A reading that reports its progress and goes on until it is stopped or
+// let go.
+struct HeldReading {
+  std::atomic<bool> letGo{false};
+  std::atomic<bool> stopped{false};
+
+  BackgroundReading::Job Job() {
+    return [this](const ReadProgress& progress) {
+      while (!letGo.load()) {
+        if (!progress(0.375)) {
+          stopped = true;
+          return EstimationState{std::string("stopped")};
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      }
+      return ReadPriceText(kDays, {});
+    };
+  }
+};
+
+// The progress and Cancelar show only from the sixth ask on, the reading
+// having reported its progress; the timer runs while the reading does.
+TEST_F(EstimationSessionTest, ShowsProgressOnlyAfterAMoment) {
+  HeldReading held;
+  session.Read(held.Job());
+  for (int polls = 1; polls <= EstimationSession::kPollsBeforeProgress + 1; ++polls) {
+    if (polls > 1) session.Tick();
+    const bool shown = polls >= EstimationSession::kPollsBeforeProgress;
+    EXPECT_EQ(RowOf(EstimationControl::Progress).shown, shown) << polls;
+    EXPECT_EQ(RowOf(EstimationControl::Cancel).shown, shown) << polls;
+    EXPECT_EQ(session.PollInterval(), std::chrono::milliseconds(50));
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  EXPECT_EQ(RowOf(EstimationControl::Progress).progress, 0.375);
+  held.letGo = true;
+  Finish();
+  ExpectShows(ReadPriceText(kDays, {}));
+  EXPECT_FALSE(held.stopped);
+}
+
+// Cancelar, Esc and a new reading stop the reading under way; the first
+// two leave the window showing what it showed.
+TEST_F(EstimationSessionTest, StopsAReading) {
+  enum class Stop { Cancel, Esc, OtherButton, NewReading };
+  for (const Stop stop : {Stop::Cancel, Stop::Esc, Stop::OtherButton, Stop::NewReading}) {
+    session.OpenText(std::string(kDays));
+    Finish();
+    HeldReading held;
+    session.Read(held.Job());
+    switch (stop) {
+      case Stop::Cancel:
+        session.Pressed(EstimationControl::Cancel);
+        break;
+      case Stop::Esc:
+        session.Closing();
+        break;
+      case Stop::OtherButton:
+        session.Pressed(EstimationControl::Figures);
+        break;
+      case Stop::NewReading:
+        session.OpenText("Close\n1\n2\n4\n");
+        break;
+    }
+    EXPECT_EQ(held.stopped.load(), stop != Stop::OtherButton);
+    EXPECT_EQ(session.Reading(), stop == Stop::OtherButton || stop == Stop::NewReading);
+    held.letGo = true;
+    Finish();
+    ExpectShows(ReadPriceText(stop == Stop::NewReading ? "Close\n1\n2\n4\n" : kDays, {}));
+  }
+}
+
+// "Usar en el formulario" writes Valor Actual, Rendimiento and Volatilidad
+// as the figures give them, and nothing else; without estimates, nothing.
+TEST_F(EstimationSessionTest, UsesTheEstimatesInTheForm) {
+  session.Pressed(EstimationControl::UseInForm);
+  for (const Field field : {Field::Text1, Field::Text2, Field::Text3})
+    EXPECT_EQ(form.GetFieldText(field), " ");
+  session.OpenText(std::string(kDays));
+  Finish();
+  session.Pressed(EstimationControl::Cancel);
+  EXPECT_EQ(form.GetFieldText(Field::Text1), " ");
+  session.Pressed(EstimationControl::UseInForm);
+  const FormInputs& inputs = *session.view().formInputs;
+  EXPECT_EQ(form.GetFieldText(Field::Text1), inputs.price);
+  EXPECT_EQ(form.GetFieldText(Field::Text2), inputs.rate);
+  EXPECT_EQ(form.GetFieldText(Field::Text3), inputs.volatility);
+  EXPECT_EQ(inputs.price, "102.5");
+  for (const Field field :
+       {Field::Text4, Field::Text5, Field::Text6, Field::Text7, Field::Text8, Field::Text9, Field::Text10}) {
+    EXPECT_EQ(form.GetFieldText(field), " ");
+  }
+}
+
+// Copiar cifras copies the figures as lines and as a table; the chart
+// commands take the chart with the focus, else the history.
+TEST_F(EstimationSessionTest, CopiesTheFiguresAndPicksTheChart) {
+  session.OpenText(std::string(kDays));
+  Finish();
+  for (const MenuCommand other : {MenuCommand::CopyChart, MenuCommand::SaveChart, MenuCommand::CopyResults}) {
+    EXPECT_FALSE(session.Command(other));
+    EXPECT_EQ(surface.clipboardText(), "");
+  }
+  EXPECT_TRUE(session.Command(MenuCommand::CopyFigures));
+  EXPECT_EQ(surface.clipboardText(), FiguresText(session.view().figures, "\n"));
+  EXPECT_EQ(surface.clipboardHtml(), HtmlTableOf(session.view().figures));
+  EXPECT_NE(surface.clipboardText().find("Valor Actual: 102.5"), std::string::npos);
+
+  const struct {
+    std::optional<EstimationControl> focus;
+    EstimationControl chart;
+  } charts[] = {{std::nullopt, EstimationControl::HistoryChart},
+                {EstimationControl::ReturnsChart, EstimationControl::ReturnsChart},
+                {EstimationControl::HistoryChart, EstimationControl::HistoryChart},
+                {EstimationControl::Figures, EstimationControl::HistoryChart}};
+  for (const auto& c : charts) {
+    EXPECT_EQ(EstimationSession::ChartOfCommand(c.focus), c.chart);
+  }
+}
+
+}  // namespace
+}  // namespace cotalia
