@@ -44,6 +44,8 @@ const DensityCase kDensities[] = {
     // As narrow as its legend lets it be in this measure of text.
     {"NarrowChart", {kWorked, "95", "130"}, false, {610, 300, 16}},
     {"LargeChart", {kWorked, "95", "130"}, true, {1600, 900, 20, 2}},
+    // Wider than 2000 columns of the curve.
+    {"WiderThanItsColumns", {kWorked, "95", "130"}, false, {4400, 400, 16}},
 };
 
 // At any inputs the density's shapes lie inside the plot and its labels in
@@ -173,6 +175,12 @@ TEST(DensityChart, CurveFromEdgeToEdgeBandUnderAllOfIt) {
     ASSERT_TRUE(curve != nullptr && band != nullptr);
     EXPECT_NEAR(curve->points.front().x, drawing.plot.left, 1e-6);
     EXPECT_NEAR(curve->points.back().x, drawing.plot.right, 1e-6);
+    // A point at every other pixel's column, at most 2000 of them, and at
+    // the six prices marked.
+    const int columns =
+        std::clamp(static_cast<int>((drawing.plot.right - drawing.plot.left) / (2 * c.area.scale)), 16, 2000);
+    EXPECT_GE(curve->points.size(), static_cast<std::size_t>(columns) + 1);
+    EXPECT_LE(curve->points.size(), static_cast<std::size_t>(columns) + 7);
     const double low = band->points.front().x;
     const double high = band->points.back().x;
     const auto inside = [low, high](const Point& p) { return p.x > low && p.x < high; };
@@ -206,6 +214,11 @@ TEST(DensityChart, HatchingAndItsProbabilityWhereTheTargetSays) {
     }
     const std::vector<Point>& curve = ShapeOf(drawing, Ink::Text)->points;
     const double step = 6 * c.area.scale;
+    // A target well inside the plot has a tail to hatch.
+    if (x > drawing.plot.left + 0.2 * (plot.right - plot.left) &&
+        x < plot.right - 0.2 * (plot.right - plot.left)) {
+      EXPECT_FALSE(hatches.empty());
+    }
     for (std::size_t i = 0; i < hatches.size(); ++i) {
       const Point& top = hatches[i]->points[1];
       const double beyond = std::abs(top.x - x) - step / 2;
@@ -319,6 +332,11 @@ TEST(DensityChart, ACertainPriceIsAMessage) {
             "Mes 12: banda. " + DescriptionOf(view, {true, true, std::nullopt}));
   const DistributionView message = ViewOf({{"0", "10", "20", "12"}, "95", ""});
   EXPECT_EQ(DescriptionOf(message, {false, true, std::nullopt}), message.description);
+  // A density beyond the numbers, at so low a price with so small a spread.
+  const ChartDrawing tooHigh =
+      DrawWith(ViewOf({{"1E-300", "0", "1E-10", "12"}, "95", ""}), {false, true, std::nullopt});
+  EXPECT_TRUE(tooHigh.shapes.empty());
+  EXPECT_EQ(tooHigh.labels.at(0).text, "La densidad a 12 meses excede el rango de los números");
   // Too small an area is the fan's message too.
   EXPECT_EQ(DrawWith(view, {false, true, std::nullopt}, {250, 400, 16}).labels.at(0).text, kTooSmallForChart);
 }
