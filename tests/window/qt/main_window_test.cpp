@@ -25,6 +25,7 @@
 #include <QtTest>
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <memory>
 #include <vector>
 
@@ -35,14 +36,14 @@
 #include "window/qt/estimation_window.h"
 
 namespace scenarios = cotalia::scenarios;
-using cotalia::ControlDescription;
-using cotalia::ControlKind;
+using cotalia::ControlRole;
 using cotalia::kControls;
 using cotalia::MainWindow;
+using cotalia::WindowControl;
 using cotalia::scenarios::Failure;
 using cotalia::scenarios::WorkedExample;
 
-Q_DECLARE_METATYPE(const ControlDescription*)
+Q_DECLARE_METATYPE(const WindowControl*)
 Q_DECLARE_METATYPE(const WorkedExample*)
 Q_DECLARE_METATYPE(const Failure*)
 
@@ -52,8 +53,9 @@ QString QStringOf(std::string_view utf8) {
   return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
 }
 
-QRect PixelRectOf(const ControlDescription& control) {
-  return {control.left / 15, control.top / 15, control.width / 15, control.height / 15};
+QRect PixelRectOf(const WindowControl& control) {
+  const cotalia::Rectangle place = RectangleOf(control.place, cotalia::kForm.width, cotalia::kForm.height);
+  return {place.left, place.top, place.width, place.height};
 }
 
 // What a screen reader is told the widget is called.
@@ -993,39 +995,43 @@ class MainWindowTest : public QObject {
   }
 
   void controlMatchesItsDescription_data() {
-    QTest::addColumn<const ControlDescription*>("description");
-    for (const ControlDescription& c : kControls) {
+    QTest::addColumn<const WindowControl*>("description");
+    for (const WindowControl& c : kControls) {
       QTest::newRow(std::string(c.name).c_str()) << &c;
     }
   }
 
   void controlMatchesItsDescription() {
-    QFETCH(const ControlDescription*, description);
+    QFETCH(const WindowControl*, description);
     QWidget* widget = control(QStringOf(description->name));
     QCOMPARE(widget->geometry(), PixelRectOf(*description));
     QVERIFY(widget->isVisible());
     const QString caption = QStringOf(description->caption);
-    switch (description->kind) {
-      case ControlKind::Label: {
+    switch (description->role) {
+      case ControlRole::CentredLabel: {
         auto* label = qobject_cast<QLabel*>(widget);
         QVERIFY(label != nullptr);
         QCOMPARE(label->text(), caption);
         QCOMPARE(label->alignment(), Qt::AlignCenter);
+        QVERIFY(label->wordWrap());
         QCOMPARE(label->focusPolicy(), Qt::NoFocus);
         break;
       }
-      case ControlKind::TextBox: {
+      case ControlRole::TextBox: {
         auto* edit = qobject_cast<QLineEdit*>(widget);
         QVERIFY(edit != nullptr);
         QCOMPARE(edit->text(), QStringLiteral(" "));
         QVERIFY(!edit->isReadOnly());
+        QCOMPARE(edit->maxLength(), std::numeric_limits<int>::max());
         break;
       }
-      case ControlKind::Button:
+      case ControlRole::Button:
         QVERIFY(qobject_cast<QPushButton*>(widget) != nullptr);
         QCOMPARE(qobject_cast<QPushButton*>(widget)->text(), caption);
         QCOMPARE(AnnouncedNameOf(widget), caption);
         break;
+      default:
+        QFAIL("a role the form has no control of");
     }
   }
 
