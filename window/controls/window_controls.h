@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// How the program's own windows beyond the form are described, so that the
-// Qt and the Win32 front ends build each of them from one table: its
+// How the program's windows are described, so that the Qt and the Win32
+// front ends build each of them from one table: its
 // controls in creation order, each with its role, its caption or default
 // text, the name a screen reader announces, and its place. A toolkit's file
 // only creates a widget for each row and puts it where RectangleOf says.
@@ -15,6 +15,7 @@ namespace cotalia {
 
 enum class ControlRole {
   Label,         // names the control after it; its caption carries '&' before the mnemonic
+  CentredLabel,  // names a field beside or above it, centred, wrapped over two lines where it is too wide
   TextBox,       // a single-line box the user types into; its caption is its default text
   Choice,        // a group titled by its caption of one radio button for each of `choices`, the first checked
   Chart,         // painted from the shared drawing; described for screen readers
@@ -76,6 +77,9 @@ struct WindowControl {
   std::string_view accessibleName;  // what a screen reader announces
   Place place;
   std::span<const std::string_view> choices = {};
+  // Only the form's rows, which stand in the order its description gives
+  // and are created in another (CreationOrder), carry their tab index.
+  int tabIndex = -1;
 };
 
 struct WindowDescription {

@@ -5,7 +5,6 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QFontMetricsF>
-#include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -17,11 +16,11 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QProgressBar>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QSignalBlocker>
 #include <utility>
 
+#include "window/qt/controls.h"
 #include "window/qt/qt_text.h"
 
 namespace cotalia {
@@ -31,76 +30,6 @@ namespace {
 QColor QColorOf(Ink ink) {
   const Colour colour = ColourOf(ink);
   return {colour.red, colour.green, colour.blue, colour.alpha};
-}
-
-QLabel* CreateLabel(const QString& caption, bool note, QWidget* parent) {
-  auto* label = new QLabel(caption, parent);
-  if (note) {
-    label->setTextFormat(Qt::PlainText);
-    label->setWordWrap(true);
-  }
-  label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  return label;
-}
-
-// A group of radio buttons, which screen readers announce by the group's
-// title and each button by its own, with its state.
-QGroupBox* CreateChoice(const WindowControl& control, QWidget* parent) {
-  auto* group = new QGroupBox(QStringOf(control.caption), parent);
-  for (std::size_t i = 0; i < control.choices.size(); ++i) {
-    auto* button = new QRadioButton(QStringOf(control.choices[i]), group);
-    button->setObjectName(QStringOf(control.name) + QString::number(i));
-    button->setChecked(i == 0);
-  }
-  return group;
-}
-
-QPlainTextEdit* CreateReadOnlyText(QWidget* parent) {
-  auto* text = new QPlainTextEdit(parent);
-  text->setReadOnly(true);
-  text->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-  text->setLineWrapMode(QPlainTextEdit::NoWrap);
-  return text;
-}
-
-QWidget* CreateWidget(const WindowControl& control, QWidget* parent) {
-  const QString caption = QStringOf(control.caption);
-  switch (control.role) {
-    case ControlRole::Label:
-      return CreateLabel(caption, false, parent);
-    case ControlRole::Note:
-      return CreateLabel(caption, true, parent);
-    case ControlRole::TextBox:
-      return new QLineEdit(caption, parent);
-    case ControlRole::Choice:
-      return CreateChoice(control, parent);
-    case ControlRole::Chart:
-      return new ChartWidget(parent);
-    case ControlRole::ReadOnlyText:
-      return CreateReadOnlyText(parent);
-    case ControlRole::List: {
-      auto* list = new QListWidget(parent);
-      list->setSelectionMode(QAbstractItemView::SingleSelection);
-      return list;
-    }
-    case ControlRole::Button:
-      return new QPushButton(caption, parent);
-    case ControlRole::Progress: {
-      auto* progress = new QProgressBar(parent);
-      progress->setRange(0, 1000);
-      progress->setTextVisible(false);
-      progress->hide();  // shown while a long task runs
-      return progress;
-    }
-  }
-  return new QWidget(parent);
-}
-
-QWidget* CreateControl(const WindowControl& control, QWidget* parent) {
-  QWidget* widget = CreateWidget(control, parent);
-  widget->setObjectName(QStringOf(control.name));
-  if (!control.accessibleName.empty()) widget->setAccessibleName(QStringOf(control.accessibleName));
-  return widget;
 }
 
 }  // namespace

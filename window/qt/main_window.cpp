@@ -9,7 +9,6 @@
 #include <QFont>
 #include <QIcon>
 #include <QImage>
-#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -22,6 +21,7 @@
 
 #include "application_icon.h"
 #include "window/form/window_description.h"
+#include "window/qt/controls.h"
 #include "window/qt/described_window.h"
 #include "window/qt/distribution_window.h"
 #include "window/qt/estimation_window.h"
@@ -41,37 +41,6 @@ void ShowWholeTextIfCut(QLineEdit* box) {
   const int room = box->width() - 2 * frame - 4 - margins.left() - margins.right();
   const bool cut = box->fontMetrics().horizontalAdvance(box->text()) > room;
   box->setToolTip(cut ? box->text() : QString());
-}
-
-QWidget* CreateControl(const ControlDescription& control, QWidget* window) {
-  const QString caption = QStringOf(control.caption);
-  QWidget* widget = nullptr;
-  switch (control.kind) {
-    case ControlKind::Label: {
-      auto* label = new QLabel(caption, window);
-      label->setAlignment(Qt::AlignCenter);
-      // A caption wider than its label in the desktop's face breaks over two
-      // lines rather than lose letters at both ends.
-      label->setWordWrap(true);
-      widget = label;
-      break;
-    }
-    case ControlKind::TextBox: {
-      auto* textBox = new QLineEdit(caption, window);
-      // QLineEdit keeps only 32767 characters unless told otherwise.
-      textBox->setMaxLength(std::numeric_limits<int>::max());
-      QObject::connect(textBox, &QLineEdit::textChanged, textBox, [textBox] { ShowWholeTextIfCut(textBox); });
-      widget = textBox;
-      break;
-    }
-    case ControlKind::Button:
-      widget = new QPushButton(caption, window);
-      break;
-  }
-  widget->setObjectName(QStringOf(control.name));
-  widget->setGeometry(PixelsOfTwips(control.left), PixelsOfTwips(control.top), PixelsOfTwips(control.width),
-                      PixelsOfTwips(control.height));
-  return widget;
 }
 
 }  // namespace
@@ -94,19 +63,26 @@ MainWindow::MainWindow() {
   buildMenuBar();
   form_ = new QWidget(this);
   form_->setObjectName(QStringLiteral("form"));
-  resize(PixelsOfTwips(kClientWidth), PixelsOfTwips(kClientHeight) + menuBar_->sizeHint().height());
+  resize(kForm.width, kForm.height + menuBar_->sizeHint().height());
 
-  for (std::size_t i = 0; i < kControls.size(); ++i) controls_[i] = CreateControl(kControls[i], form_);
+  for (std::size_t i = 0; i < kControls.size(); ++i) {
+    controls_[i] = CreateControl(kControls[i], form_);
+    const Rectangle place = RectangleOf(kControls[i].place, kForm.width, kForm.height);
+    controls_[i]->setGeometry(place.left, place.top, place.width, place.height);
+  }
 
   QWidget* previous = nullptr;
   for (const std::size_t index : TabOrder()) {
-    if (kControls[index].kind == ControlKind::Label) continue;  // labels never take the focus
+    if (kControls[index].role == ControlRole::CentredLabel) continue;  // labels never take the focus
     if (previous != nullptr) setTabOrder(previous, controls_[index]);
     previous = controls_[index];
   }
 
   for (const FieldBinding& binding : kFieldBindings) {
     auto* textBox = static_cast<QLineEdit*>(controls_[binding.textBox]);
+    // QLineEdit keeps only 32767 characters unless told otherwise.
+    textBox->setMaxLength(std::numeric_limits<int>::max());
+    connect(textBox, &QLineEdit::textChanged, textBox, [textBox] { ShowWholeTextIfCut(textBox); });
     textBox->setAccessibleName(QStringOf(AccessibleNameOf(binding)));
     textBoxes_[IndexOf(binding.field)] = textBox;
   }

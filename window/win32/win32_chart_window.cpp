@@ -1,22 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// A described window's charts and written lines as child windows: a chart
-// painted off screen from its drawer, read by the pointer and the keys, and
-// described to screen readers; a line named to them, its text its value.
+// A described window's charts as child windows: a chart painted off screen
+// from its drawer, read by the pointer and the keys, and described to
+// screen readers.
 #include "window/win32/win32_chart_accessible.h"
 #include "window/win32/win32_described_window.h"
 #include "window/win32/win32_text.h"
 
 namespace cotalia {
-
-namespace {
-
-// A line's text as screen readers read it; none once the line is gone.
-std::optional<std::string> TextOfLine(HWND line) {
-  if (IsWindow(line) == FALSE) return std::nullopt;
-  return WindowTextOf(line);
-}
-
-}  // namespace
 
 void Win32DescribedWindow::RegisterChartClass(HINSTANCE instance) {
   WNDCLASSEXW chartClass{};
@@ -92,20 +82,6 @@ LRESULT CALLBACK Win32DescribedWindow::ChartProcedure(HWND chart, UINT message, 
       break;
   }
   return DefWindowProcW(chart, message, wParam, lParam);
-}
-
-// A static control that answers screen readers with its row's name, its
-// text being its value; the rest is the static control's own, whose
-// procedure the line keeps in its user data.
-LRESULT CALLBACK Win32DescribedWindow::LineProcedure(HWND line, UINT message, WPARAM wParam, LPARAM lParam) {
-  const auto base = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(line, GWLP_USERDATA));
-  if (message == WM_GETOBJECT && static_cast<DWORD>(lParam) == static_cast<DWORD>(OBJID_CLIENT)) {
-    std::size_t row = 0;
-    if (const Win32DescribedWindow* self = WindowOfChild(line, row)) {
-      return AccessibleLineObject(line, wParam, self->description_.controls[row].accessibleName, TextOfLine);
-    }
-  }
-  return CallWindowProcW(base, line, message, wParam, lParam);
 }
 
 // The shared drawing as it is given, antialiased with GDI+, drawn off screen

@@ -7,72 +7,11 @@
 // After windows.h, which it needs.
 #include <commctrl.h>
 
-#include "window/win32/win32_text.h"
+#include "window/win32/win32_controls.h"
 
 namespace cotalia {
 
 namespace {
-
-struct Win32Class {
-  const wchar_t* name;
-  DWORD style;
-  DWORD extendedStyle;
-};
-
-Win32Class ClassOf(ControlRole role) {
-  switch (role) {
-    case ControlRole::Label:
-      return {L"STATIC", SS_LEFT, 0};
-    case ControlRole::TextBox:
-      return {L"EDIT", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE};
-    case ControlRole::Choice:
-      return {L"BUTTON", BS_GROUPBOX, 0};  // its radio buttons stand after it
-    case ControlRole::Chart:
-      // A stop of the Tab key, so that the menu's chart commands can be
-      // aimed at either chart of a window without the mouse.
-      return {kWin32ChartClass, WS_TABSTOP, 0};
-    case ControlRole::ReadOnlyText:
-      // Its lines are not wrapped: each figure stays whole on its line, and
-      // one wider than the box (in a wider face than the table was laid out
-      // for) is scrolled to.
-      return {
-          L"EDIT",
-          WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | ES_AUTOHSCROLL,
-          WS_EX_CLIENTEDGE};
-    case ControlRole::List:
-      // The height the row gives it, not a whole number of items.
-      return {L"LISTBOX", WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT, WS_EX_CLIENTEDGE};
-    case ControlRole::Button:
-      return {L"BUTTON", WS_TABSTOP | BS_PUSHBUTTON, 0};
-    case ControlRole::Progress:
-      return {PROGRESS_CLASSW, 0, 0};
-    case ControlRole::Note:
-      // SS_LEFT wraps at words; an '&' in the sentence is a letter.
-      return {L"STATIC", SS_LEFT | SS_NOPREFIX, 0};
-  }
-  return {L"STATIC", 0, 0};
-}
-
-// A screen reader names a control by its text, as any window, or by the
-// label before it. The rows that show no text of their own (a chart, a
-// list, a progress bar) carry the name they are announced by; the others
-// their caption, default text or title.
-std::string_view InitialTextOf(const WindowControl& control) {
-  switch (control.role) {
-    case ControlRole::Chart:
-    case ControlRole::List:
-    case ControlRole::Progress:
-      return control.accessibleName;
-    default:
-      return control.caption;
-  }
-}
-
-// A progress bar shows only while its task runs, and the button after it
-// (which stops the task) with it.
-bool HiddenAtFirst(std::span<const WindowControl> rows, std::size_t row) {
-  return rows[row].role == ControlRole::Progress || (row > 0 && rows[row - 1].role == ControlRole::Progress);
-}
 
 // The place in pixels at `dpi`, each side scaled from 96 dots per inch, so
 // that controls that meet at 96 meet at every DPI.
@@ -95,32 +34,9 @@ Rectangle AtDpi(const Rectangle& rectangle, int dpi) {
 // choice's radio buttons just after its group. Each row begins a group of
 // the dialog keys, so that the arrows move only among a choice's buttons.
 void Win32DescribedWindow::CreateControls() {
-  const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(window_, GWLP_HINSTANCE));
-  const auto create = [this, instance](const wchar_t* className, std::string_view text, DWORD style,
-                                       DWORD extendedStyle, int id) {
-    return CreateWindowExW(extendedStyle, className, WideOf(text).c_str(), WS_CHILD | style, 0, 0, 0, 0,
-                           window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
-  };
   const std::span<const WindowControl> rows = description_.controls;
   for (std::size_t i = 0; i < rows.size(); ++i) {
-    const WindowControl& row = rows[i];
-    const Win32Class windowClass = ClassOf(row.role);
-    const DWORD visible = HiddenAtFirst(rows, i) ? 0 : WS_VISIBLE;
-    controls_[i] = create(windowClass.name, InitialTextOf(row), WS_GROUP | visible | windowClass.style,
-                          windowClass.extendedStyle, Win32RowId(i));
-    if (row.role == ControlRole::Progress) SendMessageW(controls_[i], PBM_SETRANGE32, 0, kProgressSteps);
-    if (IsWrittenLine(row)) {
-      SetWindowLongPtrW(controls_[i], GWLP_USERDATA, GetWindowLongPtrW(controls_[i], GWLP_WNDPROC));
-      SetWindowLongPtrW(controls_[i], GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(LineProcedure));
-    }
-    for (std::size_t b = 0; b < row.choices.size(); ++b) {
-      create(L"BUTTON", row.choices[b], WS_VISIBLE | BS_AUTORADIOBUTTON | (b == 0 ? WS_GROUP : 0), 0,
-             Win32ChoiceId(i, b));
-    }
-    if (!row.choices.empty()) {
-      SendMessageW(choiceButton(i, 0), BM_SETCHECK, BST_CHECKED, 0);
-      Choose(i);
-    }
+    controls_[i] = CreateControl(rows, i, window_, Win32RowId(i), WS_GROUP);
   }
 }
 

@@ -133,7 +133,6 @@ class Win32DescribedWindow : public WindowSurface {
 
   static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   static LRESULT CALLBACK ChartProcedure(HWND chart, UINT message, WPARAM wParam, LPARAM lParam);
-  static LRESULT CALLBACK LineProcedure(HWND line, UINT message, WPARAM wParam, LPARAM lParam);
   static std::optional<std::string> DescriptionOfChart(HWND chart);
   static Win32DescribedWindow* WindowOfChild(HWND child, std::size_t& row);
   static void RegisterChartClass(HINSTANCE instance);

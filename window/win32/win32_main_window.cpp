@@ -12,31 +12,13 @@
 
 #include "window/exports/clipboard_table.h"
 #include "window/form/wiring.h"
+#include "window/win32/win32_controls.h"
 #include "window/win32/win32_text.h"
 #include "window/win32/win32_window_class.h"
 
 namespace cotalia {
 
 namespace {
-
-struct ControlClass {
-  const wchar_t* name;
-  DWORD style;
-  DWORD extendedStyle;
-};
-
-ControlClass ClassOf(ControlKind kind) {
-  switch (kind) {
-    case ControlKind::Label:
-      // Centred; a caption wider than its label wraps onto a second line.
-      return {L"STATIC", SS_CENTER, 0};
-    case ControlKind::TextBox:
-      return {L"EDIT", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE};
-    case ControlKind::Button:
-      return {L"BUTTON", WS_TABSTOP | BS_PUSHBUTTON, 0};
-  }
-  return {L"STATIC", 0, 0};
-}
 
 // Posted by "Abrir precios…" so that the menu command returns before the
 // dialog runs its loop, as a screen reader's call on the menu would wait
@@ -157,16 +139,12 @@ LRESULT Win32MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void Win32MainWindow::CreateControls() {
-  const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(window_, GWLP_HINSTANCE));
+  // The whole form is one group of the dialog keys: no control begins
+  // another.
   for (const std::size_t index : CreationOrder()) {
-    const ControlDescription& control = kControls[index];
-    const ControlClass controlClass = ClassOf(control.kind);
-    const std::wstring caption = WideOf(control.caption);
-    controls_[index] = CreateWindowExW(controlClass.extendedStyle, controlClass.name, caption.c_str(),
-                                       WS_CHILD | WS_VISIBLE | controlClass.style, 0, 0, 0, 0, window_,
-                                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(Win32ControlId(index))),
-                                       instance, nullptr);
+    controls_[index] = CreateControl(kControls, index, window_, Win32ControlId(index), 0);
   }
+  const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(window_, GWLP_HINSTANCE));
   toolTip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
                              CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window_, nullptr,
                              instance, nullptr);
@@ -213,7 +191,9 @@ void Win32MainWindow::ShowWholeTextIfCut(HWND textBox) {
 }
 
 // Places every control, and sizes the client area, for the given dots per
-// inch: 1440 twips to the inch.
+// inch: each of a control's left, top, width and height scaled on its own
+// from its pixels at 96, which are whole (window_description.h), so that
+// each rounds as its twips would.
 void Win32MainWindow::ApplyDpi(UINT dpi) {
   const auto pixelsPerInch = static_cast<int>(dpi);
   NONCLIENTMETRICSW metrics{};
@@ -223,17 +203,17 @@ void Win32MainWindow::ApplyDpi(UINT dpi) {
   // The places were laid out for an 8-point face.
   face.lfHeight = -MulDiv(kFontPointSize, pixelsPerInch, 72);
   HFONT font = CreateFontIndirectW(&face);
+  const auto scaled = [pixelsPerInch](int pixels) { return MulDiv(pixels, pixelsPerInch, kStandardDpi); };
   for (std::size_t i = 0; i < kControls.size(); ++i) {
-    const ControlDescription& control = kControls[i];
-    SetWindowPos(controls_[i], nullptr, PixelsOfTwips(control.left, pixelsPerInch),
-                 PixelsOfTwips(control.top, pixelsPerInch), PixelsOfTwips(control.width, pixelsPerInch),
-                 PixelsOfTwips(control.height, pixelsPerInch), SWP_NOZORDER | SWP_NOACTIVATE);
+    const Rectangle place = RectangleOf(kControls[i].place, kForm.width, kForm.height);
+    SetWindowPos(controls_[i], nullptr, scaled(place.left), scaled(place.top), scaled(place.width),
+                 scaled(place.height), SWP_NOZORDER | SWP_NOACTIVATE);
     SendMessageW(controls_[i], WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
   }
   if (font_ != nullptr) DeleteObject(font_);
   font_ = font;
 
-  RECT frame{0, 0, PixelsOfTwips(kClientWidth, pixelsPerInch), PixelsOfTwips(kClientHeight, pixelsPerInch)};
+  RECT frame{0, 0, scaled(kForm.width), scaled(kForm.height)};
   AdjustWindowRectExForDpi(&frame, static_cast<DWORD>(GetWindowLongPtrW(window_, GWL_STYLE)), TRUE,
                            static_cast<DWORD>(GetWindowLongPtrW(window_, GWL_EXSTYLE)), dpi);
   SetWindowPos(window_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,

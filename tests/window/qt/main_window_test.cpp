@@ -11,19 +11,20 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QtTest>
+#include <limits>
 #include <string>
 
 #include "tests/window/qt/qt_test_support.h"
 #include "tests/window/window_scenarios.h"
 #include "window/form/window_description.h"
 
-using cotalia::ControlDescription;
-using cotalia::ControlKind;
+using cotalia::ControlRole;
 using cotalia::kControls;
+using cotalia::WindowControl;
 using cotalia::scenarios::Failure;
 using cotalia::scenarios::WorkedExample;
 
-Q_DECLARE_METATYPE(const ControlDescription*)
+Q_DECLARE_METATYPE(const WindowControl*)
 Q_DECLARE_METATYPE(const WorkedExample*)
 Q_DECLARE_METATYPE(const Failure*)
 
@@ -204,39 +205,43 @@ class MainWindowTest : public QtWindowTest {
   }
 
   void controlMatchesItsDescription_data() {
-    QTest::addColumn<const ControlDescription*>("description");
-    for (const ControlDescription& c : kControls) {
+    QTest::addColumn<const WindowControl*>("description");
+    for (const WindowControl& c : kControls) {
       QTest::newRow(std::string(c.name).c_str()) << &c;
     }
   }
 
   void controlMatchesItsDescription() {
-    QFETCH(const ControlDescription*, description);
+    QFETCH(const WindowControl*, description);
     QWidget* widget = control(QStringOf(description->name));
     QCOMPARE(widget->geometry(), PixelRectOf(*description));
     QVERIFY(widget->isVisible());
     const QString caption = QStringOf(description->caption);
-    switch (description->kind) {
-      case ControlKind::Label: {
+    switch (description->role) {
+      case ControlRole::CentredLabel: {
         auto* label = qobject_cast<QLabel*>(widget);
         QVERIFY(label != nullptr);
         QCOMPARE(label->text(), caption);
         QCOMPARE(label->alignment(), Qt::AlignCenter);
+        QVERIFY(label->wordWrap());
         QCOMPARE(label->focusPolicy(), Qt::NoFocus);
         break;
       }
-      case ControlKind::TextBox: {
+      case ControlRole::TextBox: {
         auto* edit = qobject_cast<QLineEdit*>(widget);
         QVERIFY(edit != nullptr);
         QCOMPARE(edit->text(), QStringLiteral(" "));
         QVERIFY(!edit->isReadOnly());
+        QCOMPARE(edit->maxLength(), std::numeric_limits<int>::max());
         break;
       }
-      case ControlKind::Button:
+      case ControlRole::Button:
         QVERIFY(qobject_cast<QPushButton*>(widget) != nullptr);
         QCOMPARE(qobject_cast<QPushButton*>(widget)->text(), caption);
         QCOMPARE(AnnouncedNameOf(widget), caption);
         break;
+      default:
+        QFAIL("a role the form has no control of");
     }
   }
 

@@ -15,8 +15,9 @@ QString QStringOf(std::string_view utf8) {
   return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
 }
 
-QRect PixelRectOf(const cotalia::ControlDescription& control) {
-  return {control.left / 15, control.top / 15, control.width / 15, control.height / 15};
+QRect PixelRectOf(const cotalia::WindowControl& control) {
+  const cotalia::Rectangle place = RectangleOf(control.place, cotalia::kForm.width, cotalia::kForm.height);
+  return {place.left, place.top, place.width, place.height};
 }
 
 QString AnnouncedNameOf(QWidget* widget) {

@@ -27,7 +27,7 @@ namespace scenarios = cotalia::scenarios;
 
 QString QStringOf(std::string_view utf8);
 
-QRect PixelRectOf(const cotalia::ControlDescription& control);
+QRect PixelRectOf(const cotalia::WindowControl& control);
 
 // What a screen reader is told the widget is called.
 QString AnnouncedNameOf(QWidget* widget);

@@ -99,6 +99,7 @@ TEST(Win32Window, DistributionWindowTabsRoundItsBoxesAndClosesWithEsc) {
                          Win32ChoiceButtonId(which, which == DistributionControl::PriceAxis ? chosen : 0)));
           break;
         case ControlRole::Label:
+        case ControlRole::CentredLabel:
         case ControlRole::List:
         case ControlRole::Button:
         case ControlRole::Progress:

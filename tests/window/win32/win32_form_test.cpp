@@ -34,22 +34,33 @@ TEST(Win32Window, HasItsCaptionAndClientArea) {
 TEST(Win32Window, EveryControlMatchesItsDescription) {
   RunningProgram program;
   ASSERT_NE(program.window(), nullptr);
-  for (const ControlDescription& description : kControls) {
+  for (const WindowControl& description : kControls) {
     SCOPED_TRACE(std::string(description.name));
     HWND control = program.control(description.name);
     ASSERT_NE(control, nullptr);
-    const wchar_t* expectedClass = description.kind == ControlKind::Label     ? L"Static"
-                                   : description.kind == ControlKind::TextBox ? L"Edit"
-                                                                              : L"Button";
+    const wchar_t* expectedClass = description.role == ControlRole::CentredLabel ? L"Static"
+                                   : description.role == ControlRole::TextBox    ? L"Edit"
+                                                                                 : L"Button";
     EXPECT_EQ(_wcsicmp(ClassNameOf(control).c_str(), expectedClass), 0) << ClassNameOf(control).c_str();
     EXPECT_EQ(TextOf(control), WideOf(description.caption));
+    // The whole form is one group of the dialog keys; its labels centred,
+    // its boxes as long as the system allows.
+    const LONG_PTR style = GetWindowLongPtrW(control, GWL_STYLE);
+    EXPECT_EQ(style & WS_GROUP, 0);
+    if (description.role == ControlRole::CentredLabel) {
+      EXPECT_EQ(style & SS_TYPEMASK, SS_CENTER);
+    }
+    if (description.role == ControlRole::TextBox) {
+      EXPECT_GT(SendMessageW(control, EM_GETLIMITTEXT, 0, 0), 30000);
+    }
     RECT place{};
     GetWindowRect(control, &place);
     MapWindowPoints(HWND_DESKTOP, program.window(), reinterpret_cast<POINT*>(&place), 2);
-    EXPECT_EQ(place.left, description.left / 15);
-    EXPECT_EQ(place.top, description.top / 15);
-    EXPECT_EQ(place.right - place.left, description.width / 15);
-    EXPECT_EQ(place.bottom - place.top, description.height / 15);
+    const Rectangle expected = RectangleOf(description.place, kForm.width, kForm.height);
+    EXPECT_EQ(place.left, expected.left);
+    EXPECT_EQ(place.top, expected.top);
+    EXPECT_EQ(place.right - place.left, expected.width);
+    EXPECT_EQ(place.bottom - place.top, expected.height);
   }
 }
 

@@ -20,7 +20,7 @@ std::wstring g_executable;
 
 std::size_t ControlNamed(std::string_view name) {
   const auto control = std::find_if(kControls.begin(), kControls.end(),
-                                    [name](const ControlDescription& c) { return c.name == name; });
+                                    [name](const WindowControl& c) { return c.name == name; });
   if (control == kControls.end()) ADD_FAILURE() << "no control " << name;
   return static_cast<std::size_t>(control - kControls.begin());
 }
@@ -102,6 +102,7 @@ namespace {
 std::wstring ClassOfRole(ControlRole role) {
   switch (role) {
     case ControlRole::Label:
+    case ControlRole::CentredLabel:
       return L"Static";
     case ControlRole::TextBox:
     case ControlRole::ReadOnlyText:
@@ -190,6 +191,8 @@ void ExpectBuiltFromTable(HWND window, const WindowDescription& description) {
     EXPECT_EQ(IsWindowVisible(control) == FALSE, hidden);
     switch (row.role) {
       case ControlRole::Label:
+      case ControlRole::CentredLabel:
+      case ControlRole::CentredLabel:
       case ControlRole::TextBox:
       case ControlRole::Button:
         EXPECT_EQ(TextOf(control), WideOf(row.caption));
