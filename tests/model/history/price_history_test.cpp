@@ -39,6 +39,7 @@ std::string Utf16(std::u16string_view text, bool bigEndian) {
 
 std::vector<std::string> IsoDays(const std::vector<Day>& days) {
   std::vector<std::string> texts;
+  texts.reserve(days.size());
   for (const Day day : days) texts.push_back(IsoTextOfDay(day));
   return texts;
 }
