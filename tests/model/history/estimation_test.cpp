@@ -3,7 +3,6 @@
 // chi-square quantile against tables and closed forms, and the inputs the
 // estimate refuses. The comparison with MPFR at 256 bits is in
 // estimation_mpfr_test.cpp.
-#include "model/history/chi_square.h"
 #include "model/history/estimation.h"
 
 #include <gtest/gtest.h>
@@ -14,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "model/history/chi_square.h"
 #include "model/lognormal/normal_distribution.h"
 #include "model/runtime/elementary_functions.h"
 #include "model/runtime/run_time_error.h"

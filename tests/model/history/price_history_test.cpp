@@ -39,6 +39,7 @@ std::string Utf16(std::u16string_view text, bool bigEndian) {
 
 std::vector<std::string> IsoDays(const std::vector<Day>& days) {
   std::vector<std::string> texts;
+  texts.reserve(days.size());
   for (const Day day : days) texts.push_back(IsoTextOfDay(day));
   return texts;
 }
@@ -204,14 +205,15 @@ const std::vector<Example>& ExampleFiles() {
        {Utf8, ';', false, {"Columna 1", "Columna 2"}, 0, "Columna 2"},
        {{824.57, 830.1, 828.25}, {"1989-12-29", "1989-12-30", "1989-12-31"}, DayFirst, 0, 252}},
       {"ChineseHeaderBeyondTheBasicPlane",
-       "\xE6\x97\xA5\xE6\x9C\x9F,\xF0\x90\x80\x80 \xE4\xBB\xB7\xE6\xA0\xBC\n2024-01-02,1\n2024-01-03,2\n"
+       "\xE6\x97\xA5\xE6\x9C\x9F,\xF0\x90\x80\x80 \xE0\xA0\x80 "
+       "\xE4\xBB\xB7\xE6\xA0\xBC\n2024-01-02,1\n2024-01-03,2\n"
        "2024-01-04,3\n",
        {Utf8,
         ',',
         true,
-        {"\xE6\x97\xA5\xE6\x9C\x9F", "\xF0\x90\x80\x80 \xE4\xBB\xB7\xE6\xA0\xBC"},
+        {"\xE6\x97\xA5\xE6\x9C\x9F", "\xF0\x90\x80\x80 \xE0\xA0\x80 \xE4\xBB\xB7\xE6\xA0\xBC"},
         0,
-        "\xF0\x90\x80\x80 \xE4\xBB\xB7\xE6\xA0\xBC"},
+        "\xF0\x90\x80\x80 \xE0\xA0\x80 \xE4\xBB\xB7\xE6\xA0\xBC"},
        {{1, 2, 3}, {"2024-01-02", "2024-01-03", "2024-01-04"}, Iso, 0, 252}},
       {"OverlongFourBytesAreWindows1252",
        "Fecha;Cierre;Nota \xF0\x8F\xBF\xBF\n2024-01-02;1;a\n2024-01-03;2;b\n2024-01-04;3;c\n",
@@ -228,6 +230,14 @@ const std::vector<Example>& ExampleFiles() {
         0,
         "Cierre \xEF\xBF\xBD\xEE\x80\x80 \xF0\x90\x80\x80 \xEF\xBF\xBD-"},
        {{1, 2, 3}, {"2024-01-31", "2024-02-29", "2024-03-31"}, Iso, 0, 12}},
+      {"Windows1252CapitalsBeforeAscii",
+       "Fecha;\xDAltimo\n2024-01-02;1\n2024-01-03;2\n2024-01-04;3\n",
+       {Windows1252, ';', true, {"Fecha", "\xC3\x9Altimo"}, 0, "\xC3\x9Altimo"},
+       {{1, 2, 3}, {"2024-01-02", "2024-01-03", "2024-01-04"}, Iso, 0, 252}},
+      {"ARecordShortOfItsPriceAfterASkippedColumn",
+       "Fecha;Volumen;Cierre\n2024-01-02;5;1\n2024-01-03;7\n2024-01-04;6;2\n2024-01-05;4;3\n",
+       {Utf8, ';', true, {"Fecha", "Volumen", "Cierre"}, 0, "Cierre"},
+       {{1, 2, 3}, {"2024-01-02", "2024-01-04", "2024-01-05"}, Iso, 1, 252}},
       {"AnAccentOnTheNameLastLetter",
        "Fecha;Apertura;Cierr\xC3\xA9;Volumen\n2024-01-02;1;4;7\n2024-01-03;2;5;8\n2024-01-04;3;6;9\n",
        {Utf8, ';', true, {"Fecha", "Apertura", "Cierr\xC3\xA9", "Volumen"}, 0, "Cierr\xC3\xA9"},
@@ -305,6 +315,7 @@ const std::vector<Numbers>& NumberTexts() {
        {1234.5, 1000, 2000}},
       {"UnsettledCommasAreDecimals", {"1,234", "2,500", "1,001"}, {1.234, 2.5, 1.001}},
       {"UnsettledPointsAreDecimals", {"1.234", "2.500", "1.001"}, {1.234, 2.5, 1.001}},
+      {"UnsettledOnATieThePointIsDecimal", {"1,234", "2.500", "3"}, {1234, 2.5, 3}},
       {"SignsAndExponents", {"+12.5", "1.5E2", "2e-1", ".5"}, {12.5, 150, 0.2, 0.5}},
       {"CorrectlyRounded",
        {"0.1", "2.2250738585072014e-308", "9007199254740993"},

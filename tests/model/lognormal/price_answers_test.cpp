@@ -255,7 +255,10 @@ TEST(DensityAt, IntegratesToOneAndPeaksAtTheMode) {
     for (const double factor : {1 - 1e-4, 1 + 1e-4, 0.9, 1.1}) {
       EXPECT_LT(DensityAt(d, mode * factor), DensityAt(d, mode)) << volatility << " " << factor;
     }
-    const std::vector<double> prices{0, -1, mode, kInfinity, std::nan("")};
+    // The smallest price's density is 0, though its product with the
+    // deviation is too.
+    const std::vector<double> prices{0,         -1,           mode,
+                                     kInfinity, std::nan(""), std::numeric_limits<double>::denorm_min()};
     const std::vector<double> curve = DensitiesAt(d, prices);
     ASSERT_EQ(curve.size(), prices.size());
     EXPECT_EQ(curve[0], 0);
@@ -263,6 +266,7 @@ TEST(DensityAt, IntegratesToOneAndPeaksAtTheMode) {
     EXPECT_TRUE(SameBits(curve[2], DensityAt(d, mode)));
     EXPECT_EQ(curve[3], 0);
     EXPECT_EQ(curve[4], 0);
+    EXPECT_EQ(curve[5], 0);
   }
   const PriceDistribution still = Expect(DistributionOf({{"100", "10", "0", "12"}, "95", ""}));
   EXPECT_EQ(DensityAt(still, still.horizon.median), 0);
