@@ -150,6 +150,14 @@ TEST(ViewOf, DescribesTheChartInWords) {
       {{kWorked, "95", "abc"},
        "Banda del 95 % de los precios a 12 meses: de 73.1981528228311 a 160.319738372657, con mediana "
        "108.328706767496. Precio objetivo: escriba un número mayor que cero."},
+      {{kWorked, "95", "1E400"},
+       "Banda del 95 % de los precios a 12 meses: de 73.1981528228311 a 160.319738372657, con mediana "
+       "108.328706767496. Precio objetivo: el número excede el rango de los números."},
+      {{kWorked, "95", "", "130", "90"},
+       "Banda del 95 % de los precios a 12 meses: de 73.1981528228311 a 160.319738372657, con mediana "
+       "108.328706767496. Precio máximo: escriba un número no menor que el precio mínimo."},
+      // A problem with the form's inputs is the whole description.
+      {{{"100", "x", "20", "12"}, "95", ""}, "Rendimiento: escriba un número"},
   };
   for (const auto& c : cases) EXPECT_EQ(ViewOf(c.request).description, c.description);
   const DistributionView view = ViewOf({kWorked, "99", "130"});
