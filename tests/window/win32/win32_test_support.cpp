@@ -192,7 +192,6 @@ void ExpectBuiltFromTable(HWND window, const WindowDescription& description) {
     switch (row.role) {
       case ControlRole::Label:
       case ControlRole::CentredLabel:
-      case ControlRole::CentredLabel:
       case ControlRole::TextBox:
       case ControlRole::Button:
         EXPECT_EQ(TextOf(control), WideOf(row.caption));
