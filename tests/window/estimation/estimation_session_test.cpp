@@ -148,7 +148,8 @@ TEST_F(EstimationSessionTest, PlaysItsScenario) {
 
 // A file opened or dropped is read by its name.
 TEST_F(EstimationSessionTest, OpensAFile) {
-  const std::filesystem::path path = std::filesystem::temp_directory_path() / "cotalia-session-ñ.csv";
+  // A UTF-8 name on every system: a narrow literal is the code page's on Windows.
+  const std::filesystem::path path = std::filesystem::temp_directory_path() / u8"cotalia-session-ñ.csv";
   std::ofstream(path, std::ios::binary) << kDays;
   session.OpenFile(path);
   Finish();
