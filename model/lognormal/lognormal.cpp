@@ -83,6 +83,11 @@ PricePoint PricePointAfter(const LognormalInputs& inputs, double months, double 
   const double expected = ExpectedPrice(inputs.price, Growth(inputs.ratePercent, months, check), check);
   const double varianceGrowth = VarianceGrowth(inputs.ratePercent, months, check);
   const double spread = Spread(volatility, months, check);
+  if (months == 0) {
+    // Today: the current price itself, where e^(ln S) may read a unit in
+    // the fifteenth digit away from it.
+    return {shown, inputs.price, inputs.price, inputs.price, inputs.price, 0};
+  }
   return {shown, lower, upper, median, expected, PriceDeviation(inputs.price, spread, varianceGrowth, check)};
 }
 

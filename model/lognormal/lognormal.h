@@ -75,7 +75,8 @@ struct LogPrice {
 // Every quantity after `months` (0 up to the horizon) with the band z wide:
 // the steps of the buttons in their order, the band from the log price as
 // the fields show it, the median e^(mean) from the same. At months = the
-// horizon and z = 1.96 these are the digits the six buttons write.
+// horizon and z = 1.96 these are the digits the six buttons write, but at
+// month 0: today every price is the current price itself.
 struct PricePoint {
   LogPrice logPrice;
   double lower;

@@ -113,7 +113,12 @@ std::variant<PriceDistribution, InputProblem> DistributionOf(const DistributionR
   const LognormalInputs inputs{price, ratePercent, volatilityPercent, months};
   const double z = *ZOfLevel(level);
   const std::optional<PricePoint> horizon = PointAfter(inputs, months, z);
-  if (!horizon) return InputProblem{Kind::ResultBeyondRange, Input::Rate};
+  if (!horizon) {
+    // The current price is to blame where a price of 1 would have given a
+    // result; else the growth that the other three make.
+    const bool fromPrice = PointAfter({1, ratePercent, volatilityPercent, months}, months, z).has_value();
+    return InputProblem{Kind::ResultBeyondRange, fromPrice ? Input::Price : Input::Rate};
+  }
 
   return PriceDistribution{inputs,
                            level,

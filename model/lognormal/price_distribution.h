@@ -48,7 +48,9 @@ struct InputProblem {
     BelowLower,  // the range's upper price below its lower one; names the upper's box
   };
   Kind kind;
-  DistributionInput input;  // for ResultBeyondRange, the return, the first input of the calculation
+  // For ResultBeyondRange, the current price where it is too large for any
+  // growth, else the return, the first input of the calculation.
+  DistributionInput input;
 };
 
 // The target's box: blank, a price, or a text that is not one.

@@ -2,24 +2,30 @@
 #include "window/charts/chart_drawing.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <limits>
+#include <optional>
 
 #include "model/numeric_runtime.h"
 #include "model/runtime/elementary_functions.h"
 
 namespace cotalia {
 
+// Okabe and Ito's colours, which people with the common colour-vision
+// deficiencies tell apart, the lines' dark enough on white: a sky-blue band,
+// a bluish-green median, a reddish-purple expected price, a vermilion
+// target, a blue reading.
 Colour ColourOf(Ink ink) {
   switch (ink) {
     case Ink::Band:
-      return {70, 130, 200, 90};
+      return {86, 180, 233, 90};
     case Ink::Median:
-      return {25, 70, 140, 255};
+      return {0, 158, 115, 255};
     case Ink::Expected:
-      return {200, 110, 20, 255};
+      return {204, 121, 167, 255};
     case Ink::Target:
-      return {190, 30, 45, 255};
+      return {213, 94, 0, 255};
     case Ink::Start:
       return {0, 0, 0, 255};
     case Ink::Axis:
@@ -27,7 +33,7 @@ Colour ColourOf(Ink ink) {
     case Ink::Grid:
       return {215, 215, 215, 255};
     case Ink::Reading:
-      return {120, 50, 160, 255};
+      return {0, 114, 178, 255};
     case Ink::Text:
       break;
   }
@@ -117,7 +123,75 @@ Axis LinearAxis(double low, double high, int ticks, bool widen) {
   return axis;
 }
 
-Axis LogarithmicAxis(double low, double high, int ticks, double pixels, double line) {
+namespace {
+
+// The decimal logarithm of a positive value, exact where the value is a
+// power of ten: its decade's exponent plus the logarithm of what is left.
+double PositionOf(double value) {
+  auto exponent = static_cast<int>(std::floor(Log10(value)));
+  if (PowerOfTen(exponent) > value) --exponent;
+  if (PowerOfTen(exponent + 1) <= value) ++exponent;
+  const double power = PowerOfTen(exponent);
+  if (!(power > 0) || !std::isfinite(power)) return Log10(value);
+  return exponent + Log10(value / power);
+}
+
+// The value of 1, 2 or 5 times a power of ten at or below x (above = false),
+// or at or above it; 0 or infinity where there is none among the doubles.
+double OneTwoFive(double x, bool above) {
+  const auto exponent = static_cast<int>(std::floor(Log10(x)));
+  // Log10 may round an exact power of ten to the decade below or above it:
+  // the decades around it, upwards from below or downwards from above.
+  constexpr std::array<double, 3> kMultiples{1, 2, 5};
+  for (int step = 0; step < 3; ++step) {
+    const double power = PowerOfTen(above ? exponent - 1 + step : exponent + 1 - step);
+    for (std::size_t i = 0; i < kMultiples.size(); ++i) {
+      const double value = power * kMultiples[above ? i : kMultiples.size() - 1 - i];
+      if (above ? value >= x : value <= x) return value;
+    }
+  }
+  return above ? std::numeric_limits<double>::infinity() : 0;
+}
+
+// The ticks at 1, 2 and 5 times the powers of ten from the one at or below
+// `low` to the one at or above `high`, which are the axis's ends; none
+// where either end leaves the doubles or more than `most` ticks it takes.
+std::optional<Axis> OneTwoFiveAxis(double low, double high, int most) {
+  const double first = OneTwoFive(low, false);
+  const double last = OneTwoFive(high, true);
+  if (!(first > 0) || !std::isfinite(last) || !(last > first)) return std::nullopt;
+  Axis axis{PositionOf(first), PositionOf(last), true, {}};
+  for (double value = first; value <= last; value = OneTwoFive(value * 1.5, true)) {
+    if (static_cast<int>(axis.ticks.size()) == most) return std::nullopt;
+    axis.ticks.push_back({PositionOf(value), TextOfNumber(value)});
+  }
+  return axis;
+}
+
+// Round steps as on a linear axis, widened to the nearest ticks, laid out
+// logarithmically: finer than 1, 2 and 5 where a decade is not crossed.
+std::optional<Axis> RoundStepAxis(double low, double high, int most) {
+  const Axis linear = LinearAxis(low, high, most, true);
+  if (!(linear.low > 0) || linear.ticks.size() < 2) return std::nullopt;
+  Axis axis{PositionOf(linear.low), PositionOf(linear.high), true, {}};
+  for (const Tick& tick : linear.ticks) axis.ticks.push_back({PositionOf(tick.position), tick.text});
+  return axis;
+}
+
+// How much of the axis the values fill; none where two ticks stand closer
+// than `room` pixels.
+std::optional<double> FillOf(const Axis& axis, double low, double high, double pixels, double room) {
+  const double span = axis.high - axis.low;
+  if (!(span > 0)) return std::nullopt;
+  for (std::size_t i = 1; i < axis.ticks.size(); ++i) {
+    if ((axis.ticks[i].position - axis.ticks[i - 1].position) / span * pixels < room) return std::nullopt;
+  }
+  return (Log10(high) - Log10(low)) / span;
+}
+
+// Whole decades, every one or every few, from the one below the lowest
+// value to the one above the highest.
+Axis DecadeAxis(double low, double high, int ticks, double pixels, double line) {
   auto lowExponent = static_cast<int>(std::floor(Log10(low)));
   auto highExponent = static_cast<int>(std::ceil(Log10(high)));
   if (highExponent <= lowExponent) highExponent = lowExponent + 1;
@@ -143,6 +217,27 @@ Axis LogarithmicAxis(double low, double high, int ticks, double pixels, double l
     }
   }
   return axis;
+}
+
+}  // namespace
+
+// Of the axes that fit their ticks, the one the values fill most: round
+// steps, then 1, 2 and 5, then whole decades, which always fit.
+Axis LogarithmicAxis(double low, double high, int ticks, double pixels, double line) {
+  const double room = 1.2 * line;
+  std::optional<Axis> best;
+  double bestFill = 0;
+  if (high > low) {
+    for (std::optional<Axis> axis : {RoundStepAxis(low, high, ticks), OneTwoFiveAxis(low, high, ticks + 1)}) {
+      if (!axis) continue;
+      const std::optional<double> fill = FillOf(*axis, low, high, pixels, room);
+      if (fill && *fill > bestFill) {
+        bestFill = *fill;
+        best = std::move(axis);
+      }
+    }
+  }
+  return best ? *best : DecadeAxis(low, high, ticks, pixels, line);
 }
 
 Axis PriceAxis(double lowest, double lowestPositive, double highest, bool logarithmic, double pixels,

@@ -123,10 +123,13 @@ struct Axis {
 // inside.
 Axis LinearAxis(double low, double high, int ticks, bool widen);
 
-// Decades from the one below the lowest positive value to the one above the
-// highest, ticked at every decade, or at every few where more than `ticks`
-// would not fit, and at 2 and 5 where there is room for them (`pixels` long,
-// lines `line` high).
+// An axis fitted to the values (`pixels` long, lines `line` high, about
+// `ticks` ticks at most, never closer than a line and a fifth): round steps
+// where they fit, as 60, 80 … 200 around a band of 65 to 181; else 1, 2 and
+// 5 times powers of ten, as 50, 100, 200; else decades from the one below
+// the lowest positive value to the one above the highest, ticked at every
+// decade, or at every few where more than `ticks` would not fit, and at 2
+// and 5 where there is room for them. The ends are ticks.
 Axis LogarithmicAxis(double low, double high, int ticks, double pixels, double line);
 
 // A price axis for a plot `pixels` high in lines `line` high: on a

@@ -58,13 +58,14 @@ std::string ProblemText(InputProblem::Kind kind) {
     case InputProblem::Kind::BelowLower:
       return "escriba un número no menor que el precio mínimo";
     case InputProblem::Kind::ResultBeyondRange:
-      break;
+      return "escriba un número menor: con este Rendimiento, Volatilidad y Tiempo el resultado excede el "
+             "rango de los números";
   }
   return "el resultado excede el rango de los números";
 }
 
 std::string MessageOf(const InputProblem& problem) {
-  if (problem.kind == InputProblem::Kind::ResultBeyondRange) {
+  if (problem.kind == InputProblem::Kind::ResultBeyondRange && problem.input != DistributionInput::Price) {
     return "Rendimiento, Volatilidad y Tiempo dan un resultado que excede el rango de los números";
   }
   std::string message(NameOf(problem.input));

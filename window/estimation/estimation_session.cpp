@@ -2,10 +2,12 @@
 #include "window/estimation/estimation_session.h"
 
 #include <utility>
+#include <vector>
 
 #include "window/distribution/distribution_description.h"
 #include "window/exports/clipboard_table.h"
 #include "window/exports/figures.h"
+#include "window/form/wiring.h"
 
 namespace cotalia {
 
@@ -20,6 +22,13 @@ constexpr std::size_t kHistoryChart = RowIndex(EstimationControl::HistoryChart);
 constexpr std::size_t kReturnsChart = RowIndex(EstimationControl::ReturnsChart);
 constexpr std::size_t kProgress = RowIndex(EstimationControl::Progress);
 constexpr std::size_t kCancel = RowIndex(EstimationControl::Cancel);
+constexpr std::size_t kNote = RowIndex(EstimationControl::Note);
+
+bool HoldsPrices(const EstimationState& state) {
+  return std::holds_alternative<LoadedPrices>(state) && !FailureOf(state);
+}
+
+std::string FieldName(Field field) { return std::string(AccessibleNameOf(kFieldBindings[IndexOf(field)])); }
 
 }  // namespace
 
@@ -29,7 +38,7 @@ EstimationSession::EstimationSession(FieldAccess& form, WindowSurface& surface)
 void EstimationSession::Show() {
   surface_.SetShown(kProgress, false);
   surface_.SetShown(kCancel, false);
-  ShowState();
+  ShowState(true);
 }
 
 void EstimationSession::OpenFile(std::filesystem::path path) {
@@ -42,11 +51,14 @@ void EstimationSession::OpenText(std::string text) {
 
 void EstimationSession::Read(BackgroundReading::Job job) {
   Start(std::move(job));
+  sameTable_ = false;
   StartPolling();
 }
 
 void EstimationSession::Changed(EstimationControl row) {
-  if (row == EstimationControl::Periods || row == EstimationControl::PriceAxis) Refresh();
+  if (row != EstimationControl::Periods && row != EstimationControl::PriceAxis) return;
+  status_.clear();
+  Refresh();
 }
 
 // Another column of the table read: the polling starts over even where the
@@ -54,10 +66,13 @@ void EstimationSession::Changed(EstimationControl row) {
 void EstimationSession::ItemChosen(EstimationControl row, std::size_t index) {
   if (row != EstimationControl::Column) return;
   const auto* loaded = std::get_if<LoadedPrices>(&state_);
-  if (loaded != nullptr && index != loaded->column) {
-    Start([loaded = *loaded, index](const ReadProgress& progress) {
-      return ReadPriceColumn(loaded, index, progress);
+  const std::vector<std::size_t> columns =
+      loaded != nullptr ? PriceColumnsOf(*loaded->table) : std::vector<std::size_t>{};
+  if (index < columns.size() && columns[index] != loaded->column) {
+    Start([loaded = *loaded, column = columns[index]](const ReadProgress& progress) {
+      return ReadPriceColumn(loaded, column, progress);
     });
+    sameTable_ = true;
   }
   StartPolling();
 }
@@ -104,8 +119,16 @@ void EstimationSession::Poll() {
   if (reading_ != nullptr) {
     if (std::optional<EstimationState> outcome = reading_->TakeOutcome()) {
       reading_.reset();
-      state_ = std::move(*outcome);
-      ShowState();
+      if (HoldsPrices(state_) && !HoldsPrices(*outcome)) {
+        // The prices shown stay, with the reason the new ones could not be
+        // read above them.
+        status_ = FailureOf(*outcome).value_or(std::string());
+        ShowState(false);
+      } else {
+        state_ = std::move(*outcome);
+        status_.clear();
+        ShowState(!sameTable_);
+      }
     }
   }
   if (reading_ == nullptr) {
@@ -120,10 +143,11 @@ void EstimationSession::Poll() {
   }
 }
 
-// A new state: its columns, the periods a year it found, and its view.
-void EstimationSession::ShowState() {
+// The state: its columns, the periods a year its dates give where they are
+// asked for, and its view.
+void EstimationSession::ShowState(bool periodsFromDates) {
   surface_.SetItems(kColumn, ColumnNamesOf(state_), ColumnOf(state_));
-  surface_.SetText(kPeriods, PeriodsTextOf(state_));
+  if (periodsFromDates) surface_.SetText(kPeriods, PeriodsTextOf(state_));
   Refresh();
 }
 
@@ -132,6 +156,7 @@ void EstimationSession::Refresh() {
   view_ = EstimationViewOf(state_, surface_.TextOf(kPeriods));
   const bool logarithmic = surface_.ChoiceOf(kPriceAxis) == kLogarithmicPriceAxis;
   surface_.SetText(kFigures, FiguresText(view_.figures, "\n"));
+  ShowNote();
   surface_.SetEnabled(kUseInForm, view_.formInputs.has_value());
   surface_.SetChart(
       kHistoryChart,
@@ -151,9 +176,18 @@ void EstimationSession::Refresh() {
 // is written and no calculation runs.
 void EstimationSession::UseInForm() {
   if (!view_.formInputs) return;
-  form_.SetFieldText(Field::Text1, view_.formInputs->price);
-  form_.SetFieldText(Field::Text2, view_.formInputs->rate);
-  form_.SetFieldText(Field::Text3, view_.formInputs->volatility);
+  const FormInputs& inputs = *view_.formInputs;
+  form_.SetFieldText(Field::Text1, inputs.price);
+  form_.SetFieldText(Field::Text2, inputs.rate);
+  form_.SetFieldText(Field::Text3, inputs.volatility);
+  status_ = "Escrito en el formulario: " + FieldName(Field::Text1) + " " + inputs.price + ", " +
+            FieldName(Field::Text2) + " " + inputs.rate + ", " + FieldName(Field::Text3) + " " +
+            inputs.volatility + ".";
+  ShowNote();
+}
+
+void EstimationSession::ShowNote() {
+  surface_.SetText(kNote, status_.empty() ? view_.note : status_ + "\n" + view_.note);
 }
 
 // The state stays as it was before the reading.

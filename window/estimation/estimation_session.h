@@ -74,8 +74,9 @@ class EstimationSession {
   void Start(BackgroundReading::Job job);
   void StartPolling();
   void Poll();
-  void ShowState();
+  void ShowState(bool periodsFromDates);
   void Refresh();
+  void ShowNote();
   void UseInForm();
   void Cancel();
 
@@ -85,6 +86,12 @@ class EstimationSession {
   EstimationView view_;
   std::unique_ptr<BackgroundReading> reading_;
   int pollsWhileReading_ = 0;
+  // The reading under way is another column of the table shown, whose
+  // periods a year (typed or found) stay.
+  bool sameTable_ = false;
+  // The line above the note: what the last failed reading or Usar en el
+  // formulario did; cleared by the next change.
+  std::string status_;
 };
 
 }  // namespace cotalia

@@ -20,16 +20,39 @@ std::string PeriodsTextOf(const EstimationState& state) {
   return std::to_string((*read)->history.periodsPerYear);
 }
 
+std::optional<std::string> FailureOf(const EstimationState& state) {
+  if (const auto* message = std::get_if<std::string>(&state)) return *message;
+  const auto* loaded = std::get_if<LoadedPrices>(&state);
+  if (loaded == nullptr) return std::nullopt;
+  const auto* problem = std::get_if<HistoryProblem>(&loaded->history);
+  if (problem == nullptr) return std::nullopt;
+  return "«" + loaded->source + "»: " + MessageOf(*problem);
+}
+
+std::vector<std::size_t> PriceColumnsOf(const PriceTable& table) {
+  std::vector<std::size_t> columns;
+  for (std::size_t column = 0; column < table.columns.size(); ++column) {
+    if (column != table.dateColumn) columns.push_back(column);
+  }
+  return columns;
+}
+
 std::vector<std::string> ColumnNamesOf(const EstimationState& state) {
   const auto* loaded = std::get_if<LoadedPrices>(&state);
   if (loaded == nullptr) return {};
-  return loaded->table->columns;
+  std::vector<std::string> names;
+  for (const std::size_t column : PriceColumnsOf(*loaded->table))
+    names.push_back(loaded->table->columns[column]);
+  return names;
 }
 
 std::optional<std::size_t> ColumnOf(const EstimationState& state) {
   const auto* loaded = std::get_if<LoadedPrices>(&state);
   if (loaded == nullptr) return std::nullopt;
-  return loaded->column;
+  const std::vector<std::size_t> columns = PriceColumnsOf(*loaded->table);
+  const auto place = std::find(columns.begin(), columns.end(), loaded->column);
+  if (place == columns.end()) return std::nullopt;
+  return static_cast<std::size_t>(place - columns.begin());
 }
 
 namespace {
@@ -136,6 +159,20 @@ std::string ReturnsDescriptionOf(const ReadHistory& read, const Estimate& estima
          ", bajo la curva normal de esa media y desviación.";
 }
 
+// Whether the periods a year agree with the dates: one more than half again
+// the dates' own, or under two thirds of it, is likely a slip (12 on daily
+// prices gives a fifth of the volatility). Without dates nothing checks them.
+std::string PeriodsNote(const PriceHistory& history, double periods) {
+  const std::string typed = TextOfNumber(periods);
+  if (history.days.empty()) return "Sin fechas: se suponen " + typed + " periodos por año.\n";
+  const double found = history.periodsPerYear;
+  if (periods > 1.5 * found || periods * 1.5 < found) {
+    return "Periodos por año: " + typed + " no concuerda con las fechas, que dan " +
+           std::to_string(history.periodsPerYear) + " por año.\n";
+  }
+  return {};
+}
+
 EstimationView MessageView(std::string message) {
   EstimationView view;
   view.charts = message;
@@ -150,12 +187,10 @@ EstimationView EstimationViewOf(const EstimationState& state, std::string_view p
   if (std::holds_alternative<std::monostate>(state)) {
     return MessageView(
         "Abra un archivo de precios (Archivo > Abrir precios) o pegue precios "
-        "(Edición > Pegar precios) en el formulario, o suelte un archivo aquí.");
+        "(Edición > Pegar precios), aquí o en el formulario, o suelte un archivo aquí.");
   }
-  if (const auto* message = std::get_if<std::string>(&state)) return MessageView(*message);
+  if (std::optional<std::string> failure = FailureOf(state)) return MessageView(std::move(*failure));
   const LoadedPrices& loaded = std::get<LoadedPrices>(state);
-  if (const auto* problem = std::get_if<HistoryProblem>(&loaded.history))
-    return MessageView(MessageOf(*problem));
   const std::shared_ptr<const ReadHistory>& read =
       std::get<std::shared_ptr<const ReadHistory>>(loaded.history);
   const std::optional<double> periods = PeriodsOf(periodsText);
@@ -182,6 +217,7 @@ EstimationView EstimationViewOf(const EstimationState& state, std::string_view p
   view.formInputs = FormInputs{TextOfNumber(estimate.lastPrice), TextOfNumber(PercentOf(estimate.rate)),
                                TextOfNumber(PercentOf(estimate.volatility))};
   view.charts = EstimationCharts{read, estimate, HistogramOf(read->returns)};
+  view.note = PeriodsNote(read->history, *periods) + std::string(kReturnIntervalNote);
   return view;
 }
 

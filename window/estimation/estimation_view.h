@@ -89,6 +89,10 @@ struct EstimationView {
   std::string historyDescription;  // each chart in words
   std::string returnsDescription;
   std::optional<FormInputs> formInputs;  // none without estimates
+  // The lines under the figures, where there are figures: whether the
+  // periods a year agree with the dates, and why the return's interval is
+  // wide.
+  std::string note;
 };
 
 // The view of the state with the periods a year as the box holds them.
@@ -98,7 +102,14 @@ EstimationView EstimationViewOf(const EstimationState& state, std::string_view p
 // found from its dates; blank where no prices were read.
 std::string PeriodsTextOf(const EstimationState& state);
 
-// The column names to choose from, and the one read; none before a table.
+// What keeps a state from holding prices, in the window's words and naming
+// where the text came from; none for a state with prices or before any.
+std::optional<std::string> FailureOf(const EstimationState& state);
+// The columns to choose prices from, in the table's order: every column but
+// the dates'.
+std::vector<std::size_t> PriceColumnsOf(const PriceTable& table);
+// The column names to choose from, and the place among them of the one
+// read; none before a table.
 std::vector<std::string> ColumnNamesOf(const EstimationState& state);
 std::optional<std::size_t> ColumnOf(const EstimationState& state);
 

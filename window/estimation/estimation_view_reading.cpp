@@ -63,7 +63,10 @@ bool WasCancelled(const std::variant<std::shared_ptr<const ReadHistory>, History
 EstimationState ReadBytes(std::string source, std::string bytes, const ReadProgress& progress, double from) {
   const double tableDone = from + (1 - from) * kTableShareOfRest;
   std::variant<PriceTable, HistoryProblem> table = TableOf(std::move(bytes), Part(progress, from, tableDone));
-  if (const auto* problem = std::get_if<HistoryProblem>(&table)) return MessageOf(*problem);
+  if (const auto* problem = std::get_if<HistoryProblem>(&table)) {
+    if (problem->kind == HistoryProblem::Kind::Cancelled) return MessageOf(*problem);
+    return Quoted(source) + ": " + MessageOf(*problem);
+  }
   LoadedPrices loaded;
   loaded.source = std::move(source);
   loaded.table = std::make_shared<const PriceTable>(std::move(std::get<PriceTable>(table)));
@@ -117,7 +120,9 @@ EstimationState ReadPriceFile(const std::filesystem::path& path, const ReadProgr
   if (std::filesystem::is_directory(path, error)) return unreadable;
   const std::uintmax_t size = std::filesystem::file_size(path, error);
   if (error) return unreadable;
-  if (size > kLargestHistoryBytes) return MessageOf(LinelessProblem(HistoryProblem::Kind::TooLarge));
+  if (size > kLargestHistoryBytes) {
+    return Quoted(name) + ": " + MessageOf(LinelessProblem(HistoryProblem::Kind::TooLarge));
+  }
   std::string bytes;
   {
     std::ifstream file(path, std::ios::binary);

@@ -27,7 +27,8 @@ enum class MenuCommand {
   Distribution,
   CopyFigures,
   SaveChart,
-  CopyChart
+  CopyChart,
+  Close
 };
 
 // The menu bar item by item, menu after menu: an item whose menu differs
@@ -53,17 +54,25 @@ inline constexpr std::array<MenuItem, 7> kMenuItems{{
     {"A&yuda", MenuCommand::AboutQt, "Acerca de &Qt", "", "", true},
 }};
 
-// The menu of a window with charts: its figures to the clipboard, and a
-// chart to a file or to the clipboard. Where the window has two charts, the
-// chart commands take the one that has the keyboard's focus, and the first
-// where neither has it.
-inline constexpr std::array<MenuItem, 3> kChartWindowMenuItems{{
+// The menus of the windows with charts: a chart to a file or to the
+// clipboard, their figures to the clipboard, and Cerrar, which hides the
+// window as Esc does. Where the window has two charts, the chart commands
+// take the one that has the keyboard's focus, and the first where neither
+// has it. The estimation window opens and pastes prices as the form does.
+inline constexpr std::array<MenuItem, 4> kDistributionMenuItems{{
     {"&Archivo", MenuCommand::SaveChart, "&Guardar gráfico como…", "Ctrl+S", "Ctrl+S", false},
+    {"&Archivo", MenuCommand::Close, "&Cerrar", "Ctrl+W", "Ctrl+W", false},
     {"&Edición", MenuCommand::CopyFigures, "&Copiar cifras", "Ctrl+Shift+C", "Ctrl+Shift+C", false},
     {"&Edición", MenuCommand::CopyChart, "Copiar &gráfico", "Ctrl+Shift+G", "Ctrl+Shift+G", false},
 }};
-inline constexpr std::span<const MenuItem> kEstimationMenuItems = kChartWindowMenuItems;
-inline constexpr std::span<const MenuItem> kDistributionMenuItems = kChartWindowMenuItems;
+inline constexpr std::array<MenuItem, 6> kEstimationMenuItems{{
+    {"&Archivo", MenuCommand::OpenPrices, "&Abrir precios…", "Ctrl+O", "Ctrl+O", false},
+    {"&Archivo", MenuCommand::SaveChart, "&Guardar gráfico como…", "Ctrl+S", "Ctrl+S", false},
+    {"&Archivo", MenuCommand::Close, "&Cerrar", "Ctrl+W", "Ctrl+W", false},
+    {"&Edición", MenuCommand::CopyFigures, "&Copiar cifras", "Ctrl+Shift+C", "Ctrl+Shift+C", false},
+    {"&Edición", MenuCommand::CopyChart, "Copiar &gráfico", "Ctrl+Shift+G", "Ctrl+Shift+G", false},
+    {"&Edición", MenuCommand::PastePrices, "&Pegar precios", "Ctrl+Shift+V", "Ctrl+Shift+V", false},
+}};
 
 struct Shortcut {
   bool control = false;

@@ -92,6 +92,20 @@ inline constexpr std::array<WindowControl, 27> kControls{{
 inline constexpr WindowDescription kForm{kWindowCaption, WholePixelsOfTwips(kClientWidth),
                                          WholePixelsOfTwips(kClientHeight), kControls};
 
+// Where a control of the form stands in a client area `width` pixels wide
+// (at 96 dots per inch): as laid out at the form's own width or less; wider,
+// its left and right in proportion, so that its box shows more digits, and
+// its top and height as laid out. The window's resizing runs no action.
+constexpr Rectangle FormPlaceAcross(const WindowControl& control, int width) {
+  const Rectangle laidOut = RectangleOf(control.place, kForm.width, kForm.height);
+  if (width <= kForm.width) return laidOut;
+  const auto across = [width](int x) {
+    return static_cast<int>(static_cast<long long>(x) * width / kForm.width);
+  };
+  const int left = across(laidOut.left);
+  return {left, laidOut.top, across(laidOut.left + laidOut.width) - left, laidOut.height};
+}
+
 // The position in kControls of the control of that name. Evaluated while
 // compiling: a name that is not in the table does not compile.
 consteval std::size_t IndexOfControl(std::string_view name) {

@@ -74,8 +74,13 @@ QWidget* CreateWidget(const WindowControl& control, QWidget* parent) {
       list->setSelectionMode(QAbstractItemView::SingleSelection);
       return list;
     }
-    case ControlRole::Button:
-      return new QPushButton(QStringOf(control.caption), parent);
+    case ControlRole::Button: {
+      auto* button = new QPushButton(QStringOf(control.caption), parent);
+      // Enter presses a button that has the focus, as Space does, as on
+      // Windows; outside a dialog no button becomes the default one.
+      button->setAutoDefault(true);
+      return button;
+    }
     case ControlRole::Progress: {
       auto* progress = new QProgressBar(parent);
       progress->setRange(0, 1000);

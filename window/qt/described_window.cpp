@@ -89,9 +89,26 @@ ChartDrawing ChartWidget::drawing(const ChartArea& area, const TextWidth& textWi
   return drawer_(area, textWidth);
 }
 
+// With the keyboard's focus the chart is framed in the selection's colour,
+// inside its edge; saved and copied images are painted without it.
 void ChartWidget::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   PaintChart(painter, *this);
+  if (!hasFocus()) return;
+  painter.setRenderHint(QPainter::Antialiasing, false);
+  painter.setPen(QPen(palette().highlight(), 2));
+  painter.setBrush(Qt::NoBrush);
+  painter.drawRect(rect().adjusted(1, 1, -1, -1));
+}
+
+void ChartWidget::focusInEvent(QFocusEvent* event) {
+  update();
+  QWidget::focusInEvent(event);
+}
+
+void ChartWidget::focusOutEvent(QFocusEvent* event) {
+  update();
+  QWidget::focusOutEvent(event);
 }
 
 void PaintChart(QPainter& painter, const ChartWidget& chart) {

@@ -22,7 +22,9 @@ DistributionWindow::DistributionWindow(FieldAccess& form, QWidget* owner)
   FillMenuBar(menuBar_, kDistributionMenuItems, [this, chart](MenuCommand command) {
     if (!session_.Command(command)) RunChartWindowCommand(command, this, {}, *chart);
   });
-  resize(kDistributionWindow.width, kDistributionWindow.height + menuBar_->sizeHint().height());
+  // Never smaller than as laid out, where nothing overlaps or is cut.
+  setMinimumSize(kDistributionWindow.width, kDistributionWindow.height + menuBar_->sizeHint().height());
+  resize(minimumSize());
   controls_.passChanges(this, [this](std::size_t row) { session_.Changed(DistributionControl{row}); });
   chart->setReader([this](double x) { session_.PointerAt(x); },
                    [this](ReadoutKey key) { session_.KeyPressed(key); });

@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "window/qt/estimation_window.h"
 
+#include <QApplication>
+#include <QClipboard>
+#include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QKeyEvent>
@@ -28,7 +31,9 @@ EstimationWindow::EstimationWindow(FieldAccess& form, QWidget* owner)
   setWindowTitle(QStringOf(kEstimationWindow.title));
   setAcceptDrops(true);
   FillMenuBar(menuBar_, kEstimationMenuItems, [this](MenuCommand command) { menuCommand(command); });
-  resize(kEstimationWindow.width, kEstimationWindow.height + menuBar_->sizeHint().height());
+  // Never smaller than as laid out, where nothing overlaps or is cut.
+  setMinimumSize(kEstimationWindow.width, kEstimationWindow.height + menuBar_->sizeHint().height());
+  resize(minimumSize());
 
   connect(timer_, &QTimer::timeout, this, [this] {
     session_.Tick();
@@ -79,6 +84,14 @@ void EstimationWindow::followPolling() {
 
 void EstimationWindow::menuCommand(MenuCommand command) {
   if (session_.Command(command)) return;
+  if (command == MenuCommand::OpenPrices) {
+    AskForPriceFile(this, [this](const QString& file) { openFile(file); });
+    return;
+  }
+  if (command == MenuCommand::PastePrices) {
+    openText(QApplication::clipboard()->text());
+    return;
+  }
   std::optional<EstimationControl> focused;
   for (std::size_t row = 0; row < kEstimationControls.size(); ++row) {
     if (controls_.at(row)->hasFocus()) focused = EstimationControl{row};
@@ -87,15 +100,20 @@ void EstimationWindow::menuCommand(MenuCommand command) {
                         *controls_.as<ChartWidget>(EstimationSession::ChartOfCommand(focused)));
 }
 
-// Esc closes the window, as it closes a dialog; a reading under way stops.
+// Esc closes the window, as it closes a dialog.
 void EstimationWindow::keyPressEvent(QKeyEvent* event) {
   if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
-    session_.Closing();
-    followPolling();
     close();
     return;
   }
   QWidget::keyPressEvent(event);
+}
+
+// However the window closes, a reading under way stops.
+void EstimationWindow::closeEvent(QCloseEvent* event) {
+  session_.Closing();
+  followPolling();
+  QWidget::closeEvent(event);
 }
 
 void EstimationWindow::resizeEvent(QResizeEvent* event) {

@@ -16,6 +16,7 @@
 #include <filesystem>
 
 #include "window/charts/chart_svg.h"
+#include "window/estimation/estimation_description.h"
 #include "window/exports/clipboard_table.h"
 #include "window/qt/described_window.h"
 #include "window/qt/qt_text.h"
@@ -130,9 +131,27 @@ void RunChartWindowCommand(MenuCommand command, QWidget* window, std::span<const
     case MenuCommand::SaveChart:
       SaveChartAs(window, chart);
       break;
+    case MenuCommand::Close:
+      window->close();
+      break;
     default:
       break;
   }
+}
+
+// Opened, not run, as the About box is: the menu action returns at once.
+void AskForPriceFile(QWidget* owner, const std::function<void(const QString&)>& open) {
+  auto* dialog = new QFileDialog(owner, QStringOf(kOpenPricesTitle));
+  dialog->setAttribute(Qt::WA_DeleteOnClose);
+  dialog->setFileMode(QFileDialog::ExistingFile);
+  QStringList filters;
+  for (const FileFilter& filter : kPriceFileFilters) {
+    filters << QStringOf(filter.name) + QStringLiteral(" (") + QStringOf(filter.patterns).replace(';', ' ') +
+                   QStringLiteral(")");
+  }
+  dialog->setNameFilters(filters);
+  QObject::connect(dialog, &QFileDialog::fileSelected, owner, open);
+  dialog->open();
 }
 
 void SaveChartAs(QWidget* window, const ChartWidget& chart) {

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -37,10 +38,15 @@ std::string ChartSvg(const ChartWidget& chart);
 
 void CopyChart(const ChartWidget& chart);
 
-// A chart window's menu command: its figures to the clipboard, or the chart
-// to the clipboard or to a file. Commands of other windows do nothing.
+// A chart window's menu command: its figures to the clipboard, the chart to
+// the clipboard or to a file, or closing the window. Commands of other
+// windows do nothing.
 void RunChartWindowCommand(MenuCommand command, QWidget* window, std::span<const Figure> figures,
                            const ChartWidget& chart);
+
+// Asks for a file of prices in the toolkit's open dialog, over `owner`, and
+// gives the one chosen to `open`. The dialog does not block the program.
+void AskForPriceFile(QWidget* owner, const std::function<void(const QString&)>& open);
 
 // Asks for a file in the toolkit's save dialog, which asks before replacing
 // one, then saves the chart there. The dialog does not block the program;

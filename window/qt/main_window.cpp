@@ -5,7 +5,6 @@
 #include <QClipboard>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QFileDialog>
 #include <QFont>
 #include <QIcon>
 #include <QImage>
@@ -63,13 +62,12 @@ MainWindow::MainWindow() {
   buildMenuBar();
   form_ = new QWidget(this);
   form_->setObjectName(QStringLiteral("form"));
-  resize(kForm.width, kForm.height + menuBar_->sizeHint().height());
+  // Never smaller than the form as laid out, where nothing is cut.
+  setMinimumSize(kForm.width, kForm.height + menuBar_->sizeHint().height());
+  resize(minimumSize());
 
-  for (std::size_t i = 0; i < kControls.size(); ++i) {
-    controls_[i] = CreateControl(kControls[i], form_);
-    const Rectangle place = RectangleOf(kControls[i].place, kForm.width, kForm.height);
-    controls_[i]->setGeometry(place.left, place.top, place.width, place.height);
-  }
+  for (std::size_t i = 0; i < kControls.size(); ++i) controls_[i] = CreateControl(kControls[i], form_);
+  placeControls(kForm.width);
 
   QWidget* previous = nullptr;
   for (const std::size_t index : TabOrder()) {
@@ -117,7 +115,18 @@ void MainWindow::resizeEvent(QResizeEvent* event) {
   const int barHeight = menuBar_->sizeHint().height();
   menuBar_->setGeometry(0, 0, width(), barHeight);
   form_->setGeometry(0, barHeight, width(), height() - barHeight);
+  placeControls(width());
   QWidget::resizeEvent(event);
+}
+
+void MainWindow::placeControls(int formWidth) {
+  for (std::size_t i = 0; i < kControls.size(); ++i) {
+    const Rectangle place = FormPlaceAcross(kControls[i], formWidth);
+    controls_[i]->setGeometry(place.left, place.top, place.width, place.height);
+  }
+  for (QLineEdit* textBox : textBoxes_) {
+    if (textBox != nullptr) ShowWholeTextIfCut(textBox);
+  }
 }
 
 void MainWindow::buildMenuBar() {
@@ -154,7 +163,7 @@ void MainWindow::menuCommand(MenuCommand command) {
       showDistribution();
       break;
     case MenuCommand::OpenPrices:
-      askForPriceFile();
+      AskForPriceFile(this, [this](const QString& file) { estimation()->openFile(file); });
       break;
     case MenuCommand::PastePrices:
       estimation()->openText(QApplication::clipboard()->text());
@@ -162,6 +171,7 @@ void MainWindow::menuCommand(MenuCommand command) {
     case MenuCommand::CopyFigures:
     case MenuCommand::SaveChart:
     case MenuCommand::CopyChart:
+    case MenuCommand::Close:
       break;  // the chart windows' own
   }
 }
@@ -176,22 +186,6 @@ EstimationWindow* MainWindow::estimation() {
   estimation_->raise();
   estimation_->activateWindow();
   return estimation_;
-}
-
-// Opened, not run, as the About box is: the menu action returns at once.
-void MainWindow::askForPriceFile() {
-  auto* dialog = new QFileDialog(this, QStringOf(kOpenPricesTitle));
-  dialog->setAttribute(Qt::WA_DeleteOnClose);
-  dialog->setFileMode(QFileDialog::ExistingFile);
-  QStringList filters;
-  for (const FileFilter& filter : kPriceFileFilters) {
-    filters << QStringOf(filter.name) + QStringLiteral(" (") + QStringOf(filter.patterns).replace(';', ' ') +
-                   QStringLiteral(")");
-  }
-  dialog->setNameFilters(filters);
-  connect(dialog, &QFileDialog::fileSelected, this,
-          [this](const QString& file) { estimation()->openFile(file); });
-  dialog->open();
 }
 
 void MainWindow::dragEnterEvent(QDragEnterEvent* event) {

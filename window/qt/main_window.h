@@ -46,12 +46,13 @@ class MainWindow : public QWidget, public FieldAccess, public ErrorReport {
 
  private:
   void buildMenuBar();
+  // Places the controls for a form that wide; a box's tooltip follows.
+  void placeControls(int formWidth);
   void buttonClicked(Action action);
   void menuCommand(MenuCommand command);
   void showAbout();
   Q_INVOKABLE void showAboutQt();
   void showDistribution();
-  void askForPriceFile();
   EstimationWindow* estimation();
 
   QMenuBar* menuBar_ = nullptr;

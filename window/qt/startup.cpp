@@ -2,12 +2,22 @@
 #include "window/startup.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 
 #include "window/form/menu_bar.h"
 #include "window/qt/main_window.h"
 #include "window/qt/qt_text.h"
 
 namespace cotalia {
+
+bool InstallQtTranslations(QTranslator& translator) {
+  const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+  const bool loaded = translator.load(QLocale(), QStringLiteral("qtbase"), QStringLiteral("_"), folder) ||
+                      translator.load(QStringLiteral("qtbase_es"), folder);
+  return loaded && QCoreApplication::installTranslator(&translator);
+}
 
 int RunCotalia(int argc, char** argv) {
   // The menu bar stays in the window above the form on every desktop, also
@@ -17,6 +27,8 @@ int RunCotalia(int argc, char** argv) {
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Cotalia"));
   QApplication::setApplicationVersion(QStringOf(kVersion));
+  QTranslator translator;
+  InstallQtTranslations(translator);
   MainWindow window;
   window.show();
   return QApplication::exec();

@@ -8,6 +8,7 @@
 #include <commctrl.h>
 
 #include "window/win32/win32_controls.h"
+#include "window/win32/win32_window_class.h"
 
 namespace cotalia {
 
@@ -85,14 +86,8 @@ void Win32DescribedWindow::ApplyDpi(UINT dpi) {
   }
   if (font_ != nullptr) DeleteObject(font_);
   font_ = font;
-  const auto pixelsPerInch = static_cast<int>(dpi);
-  RECT frame{0, 0, MulDiv(description_.width, pixelsPerInch, 96),
-             MulDiv(description_.height, pixelsPerInch, 96)};
-  AdjustWindowRectExForDpi(&frame, static_cast<DWORD>(GetWindowLongPtrW(window_, GWL_STYLE)),
-                           GetMenu(window_) != nullptr ? TRUE : FALSE,
-                           static_cast<DWORD>(GetWindowLongPtrW(window_, GWL_EXSTYLE)), dpi);
-  SetWindowPos(window_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
-               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  const SIZE frame = FrameSizeOf(window_, description_.width, description_.height);
+  SetWindowPos(window_, nullptr, 0, 0, frame.cx, frame.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   Layout();  // the size may be the same, and send no WM_SIZE
 }
 

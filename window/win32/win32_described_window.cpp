@@ -80,6 +80,9 @@ LRESULT Win32DescribedWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_SIZE:
       Layout();
       return 0;
+    case WM_GETMINMAXINFO:
+      KeepAtLeast(window_, description_.width, description_.height, lParam);
+      return 0;
     case WM_DPICHANGED:
       ApplyDpi(HIWORD(wParam));
       MoveToSuggestedRect(window_, lParam);
@@ -118,12 +121,16 @@ LRESULT Win32DescribedWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam)
   return DefWindowProcW(window_, message, wParam, lParam);
 }
 
-// A chart command of the menu is the window's own; a click on a choice's
-// button moves the Tab key's stop to it, and every notification goes to the
-// window but those it causes itself.
+// The chart commands of the menu and Cerrar are the window's own; a click
+// on a choice's button moves the Tab key's stop to it, and every
+// notification goes to the window but those it causes itself.
 void Win32DescribedWindow::TakeCommand(WPARAM wParam, LPARAM lParam) {
   const int id = LOWORD(wParam);
   const auto control = reinterpret_cast<HWND>(lParam);
+  if (control == nullptr && id == Win32MenuId(MenuCommand::Close)) {
+    Close();
+    return;
+  }
   if (control == nullptr && id == Win32MenuId(MenuCommand::SaveChart)) {
     // The chart is the one aimed at now, whatever has the focus by the
     // time the dialog opens.

@@ -1,16 +1,39 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "window/win32/win32_estimation_window.h"
 
-// After windows.h, which it needs.
+// After windows.h, which they need.
+#include <commdlg.h>
 #include <shellapi.h>
 
+#include <string>
 #include <utility>
+
+#include "window/win32/win32_clipboard.h"
+#include "window/win32/win32_text.h"
 
 namespace cotalia {
 
 namespace {
 
 constexpr UINT_PTR kPollTimer = 1;
+
+// Posted by "Abrir precios…" so that the menu command returns before the
+// dialog runs its loop, as a screen reader's call on the menu would wait
+// for it otherwise; above the described window's own.
+constexpr UINT kAskForPriceFile = WM_APP + 2;
+
+// The dialog's filters as GetOpenFileNameW takes them: each name and its
+// patterns ended by a null, and a null after the last.
+std::wstring FilterText() {
+  std::wstring text;
+  for (const FileFilter& filter : kPriceFileFilters) {
+    text += WideOf(filter.name);
+    text += L'\0';
+    text += WideOf(filter.patterns);
+    text += L'\0';
+  }
+  return text;  // its own terminating null is the last
+}
 
 }  // namespace
 
@@ -24,6 +47,25 @@ std::optional<std::filesystem::path> DroppedFile(HDROP drop) {
   }
   DragFinish(drop);
   return file;
+}
+
+std::optional<std::filesystem::path> AskForPriceFile(HWND owner) {
+  const std::wstring title = WideOf(kOpenPricesTitle);
+  const std::wstring filters = FilterText();
+  // Room for a long path, which the dialog can give.
+  std::wstring file(32768, L'\0');
+  OPENFILENAMEW dialog{};
+  dialog.lStructSize = sizeof dialog;
+  dialog.hwndOwner = owner;
+  dialog.lpstrFilter = filters.c_str();
+  dialog.nFilterIndex = 1;
+  dialog.lpstrFile = file.data();
+  dialog.nMaxFile = static_cast<DWORD>(file.size());
+  dialog.lpstrTitle = title.c_str();
+  dialog.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
+  if (GetOpenFileNameW(&dialog) == FALSE) return std::nullopt;
+  file.resize(file.find(L'\0'));
+  return std::filesystem::path(file);
 }
 
 Win32EstimationWindow::Win32EstimationWindow(HINSTANCE instance, HWND owner, FieldAccess& form)
@@ -62,10 +104,13 @@ void Win32EstimationWindow::FollowPolling() {
 }
 
 // A box's or a choice's change, an item chosen in the list, a button
-// pressed, or Copiar cifras, to the session.
+// pressed, or Copiar cifras, to the session; prices opened or pasted.
 void Win32EstimationWindow::Command(int id, int code, HWND control) {
   if (control == nullptr) {
     if (id == Win32MenuId(MenuCommand::CopyFigures)) session_.Command(MenuCommand::CopyFigures);
+    if (id == Win32MenuId(MenuCommand::OpenPrices)) PostMessageW(window(), kAskForPriceFile, 0, 0);
+    if (id == Win32MenuId(MenuCommand::PastePrices))
+      OpenText(TextOnClipboard(window()).value_or(std::string()));
     return;
   }
   if (const std::optional<std::size_t> row = ChangedRow(id, code)) {
@@ -99,6 +144,9 @@ LRESULT Win32EstimationWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam
         session_.Tick();
         FollowPolling();
       }
+      return 0;
+    case kAskForPriceFile:
+      if (std::optional<std::filesystem::path> file = AskForPriceFile(window())) OpenFile(std::move(*file));
       return 0;
     case WM_DROPFILES:
       if (std::optional<std::filesystem::path> file = DroppedFile(reinterpret_cast<HDROP>(wParam))) {

@@ -3,8 +3,8 @@
 // (estimation_description.h) as every described window is
 // (win32_described_window.h), with its own menu. What it does is its
 // session's (estimation_session.h): this file passes on the controls'
-// notifications, the menu's Copiar cifras, dropped files and the ticks of
-// the timer that polls a reading, and shows what the session writes.
+// notifications, the menu's Copiar cifras, files opened, pasted and dropped,
+// and the ticks of the timer that polls a reading.
 #pragma once
 
 #include <windows.h>
@@ -33,6 +33,9 @@ static_assert(std::all_of(kEstimationControls.begin(), kEstimationControls.end()
 // The first file that a drop carries, if it carries one; the drop is done
 // with either way.
 std::optional<std::filesystem::path> DroppedFile(HDROP drop);
+// The file of prices chosen in the system's open dialog, modal over `owner`;
+// none where the user cancels.
+std::optional<std::filesystem::path> AskForPriceFile(HWND owner);
 
 class Win32EstimationWindow final : public Win32DescribedWindow {
  public:

@@ -3,7 +3,6 @@
 
 // After windows.h, which they need.
 #include <commctrl.h>
-#include <commdlg.h>
 #include <shellapi.h>
 
 #include <algorithm>
@@ -24,19 +23,6 @@ namespace {
 // dialog runs its loop, as a screen reader's call on the menu would wait
 // for it otherwise.
 constexpr UINT kAskForPriceFile = WM_APP + 1;
-
-// The dialog's filters as GetOpenFileNameW takes them: each name and its
-// patterns ended by a null, and a null after the last.
-std::wstring FilterText() {
-  std::wstring text;
-  for (const FileFilter& filter : kPriceFileFilters) {
-    text += WideOf(filter.name);
-    text += L'\0';
-    text += WideOf(filter.patterns);
-    text += L'\0';
-  }
-  return text;  // its own terminating null is the last
-}
 
 }  // namespace
 
@@ -93,7 +79,9 @@ LRESULT Win32MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     }
     case kAskForPriceFile:
-      AskForPriceFile();
+      if (std::optional<std::filesystem::path> file = AskForPriceFile(window_)) {
+        ShowEstimation().OpenFile(std::move(*file));
+      }
       return 0;
     case WM_DROPFILES:
       if (std::optional<std::filesystem::path> file = DroppedFile(reinterpret_cast<HDROP>(wParam))) {
@@ -103,6 +91,12 @@ LRESULT Win32MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DPICHANGED:
       ApplyDpi(HIWORD(wParam));
       MoveToSuggestedRect(window_, lParam);
+      return 0;
+    case WM_SIZE:
+      PlaceControls();
+      return 0;
+    case WM_GETMINMAXINFO:
+      KeepAtLeast(window_, kForm.width, kForm.height, lParam);
       return 0;
     case WM_COMMAND:
       if (lParam == 0) {
@@ -190,10 +184,8 @@ void Win32MainWindow::ShowWholeTextIfCut(HWND textBox) {
   SendMessageW(toolTip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
-// Places every control, and sizes the client area, for the given dots per
-// inch: each of a control's left, top, width and height scaled on its own
-// from its pixels at 96, which are whole (window_description.h), so that
-// each rounds as its twips would.
+// The font, the client area's size and the controls' places for the given
+// dots per inch.
 void Win32MainWindow::ApplyDpi(UINT dpi) {
   const auto pixelsPerInch = static_cast<int>(dpi);
   NONCLIENTMETRICSW metrics{};
@@ -203,21 +195,31 @@ void Win32MainWindow::ApplyDpi(UINT dpi) {
   // The places were laid out for an 8-point face.
   face.lfHeight = -MulDiv(kFontPointSize, pixelsPerInch, 72);
   HFONT font = CreateFontIndirectW(&face);
-  const auto scaled = [pixelsPerInch](int pixels) { return MulDiv(pixels, pixelsPerInch, kStandardDpi); };
-  for (std::size_t i = 0; i < kControls.size(); ++i) {
-    const Rectangle place = RectangleOf(kControls[i].place, kForm.width, kForm.height);
-    SetWindowPos(controls_[i], nullptr, scaled(place.left), scaled(place.top), scaled(place.width),
-                 scaled(place.height), SWP_NOZORDER | SWP_NOACTIVATE);
-    SendMessageW(controls_[i], WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
-  }
+  for (HWND control : controls_) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
   if (font_ != nullptr) DeleteObject(font_);
   font_ = font;
 
-  RECT frame{0, 0, scaled(kForm.width), scaled(kForm.height)};
-  AdjustWindowRectExForDpi(&frame, static_cast<DWORD>(GetWindowLongPtrW(window_, GWL_STYLE)), TRUE,
-                           static_cast<DWORD>(GetWindowLongPtrW(window_, GWL_EXSTYLE)), dpi);
-  SetWindowPos(window_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
-               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  const SIZE frame = FrameSizeOf(window_, kForm.width, kForm.height);
+  SetWindowPos(window_, nullptr, 0, 0, frame.cx, frame.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  PlaceControls();
+}
+
+// Places every control for the client area's width, at the window's dots
+// per inch: each of a control's left, top, width and height scaled on its
+// own from its pixels at 96, so that each rounds as its twips would.
+void Win32MainWindow::PlaceControls() {
+  if (controls_.back() == nullptr) return;  // sized while it is created
+  const auto pixelsPerInch = static_cast<int>(GetDpiForWindow(window_));
+  const auto scaled = [pixelsPerInch](int pixels) { return MulDiv(pixels, pixelsPerInch, kStandardDpi); };
+  RECT client{};
+  GetClientRect(window_, &client);
+  const int width = MulDiv(client.right - client.left, kStandardDpi, pixelsPerInch);
+  for (std::size_t i = 0; i < kControls.size(); ++i) {
+    const Rectangle place = FormPlaceAcross(kControls[i], width);
+    SetWindowPos(controls_[i], nullptr, scaled(place.left), scaled(place.top), scaled(place.width),
+                 scaled(place.height), SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  for (const HWND textBox : textBoxes_) ShowWholeTextIfCut(textBox);
 }
 
 void Win32MainWindow::buttonClicked(int controlId) {
@@ -252,27 +254,6 @@ Win32EstimationWindow& Win32MainWindow::ShowEstimation() {
   }
   estimation_->Show();
   return *estimation_;
-}
-
-// The system's dialog, modal over the form; the file it gives opens in the
-// estimation window.
-void Win32MainWindow::AskForPriceFile() {
-  const std::wstring title = WideOf(kOpenPricesTitle);
-  const std::wstring filters = FilterText();
-  // Room for a long path, which the dialog can give.
-  std::wstring file(32768, L'\0');
-  OPENFILENAMEW dialog{};
-  dialog.lStructSize = sizeof dialog;
-  dialog.hwndOwner = window_;
-  dialog.lpstrFilter = filters.c_str();
-  dialog.nFilterIndex = 1;
-  dialog.lpstrFile = file.data();
-  dialog.nMaxFile = static_cast<DWORD>(file.size());
-  dialog.lpstrTitle = title.c_str();
-  dialog.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
-  if (GetOpenFileNameW(&dialog) == FALSE) return;
-  file.resize(file.find(L'\0'));
-  ShowEstimation().OpenFile(std::filesystem::path(file));
 }
 
 // One window at a time, built when first shown so that it costs the start-up

@@ -45,13 +45,13 @@ class Win32MainWindow final : public FieldAccess, public ErrorReport {
   LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
   void CreateControls();
   void ApplyDpi(UINT dpi);
+  void PlaceControls();
   void buttonClicked(int controlId);
   void menuCommand(int menuId);
   void CopyResults();
   void ShowAbout();
   void ShowDistribution();
   Win32EstimationWindow& ShowEstimation();
-  void AskForPriceFile();
   void ShowWholeTextIfCut(HWND textBox);
 
   HWND window_ = nullptr;

@@ -22,12 +22,20 @@ PriceDistribution Expect(const std::variant<PriceDistribution, InputProblem>& re
 }
 
 // The four inputs typed into the form, the six buttons pressed, and each
-// field compared with the point's figure as the writer writes it.
+// field compared with the point's figure as the writer writes it; but at
+// month 0, today, where every price is the current one itself.
 void ExpectTheButtonsDigits(const PricePoint& point, const std::array<std::string, 4>& typed) {
   InMemoryFields fields;
   for (std::size_t i = 0; i < typed.size(); ++i) fields.SetFieldText(static_cast<Field>(i), typed[i]);
   for (const scenarios::Calculation& calculation : scenarios::kCalculations) calculation.action(fields);
   const std::string where = typed[0] + " " + typed[1] + " " + typed[2] + " " + typed[3];
+  if (ValueOfText(typed[3]) == 0) {
+    for (const double price : {point.lower, point.upper, point.median, point.expected})
+      EXPECT_EQ(price, ValueOfText(typed[0])) << where;
+    EXPECT_EQ(point.deviation, 0) << where;
+    EXPECT_EQ(TextOfNumber(point.logPrice.mean), fields.GetFieldText(Field::Text9)) << where;
+    return;
+  }
   EXPECT_EQ(TextOfNumber(point.lower), fields.GetFieldText(Field::Text5)) << where;
   EXPECT_EQ(TextOfNumber(point.upper), fields.GetFieldText(Field::Text6)) << where;
   EXPECT_EQ(TextOfNumber(point.expected), fields.GetFieldText(Field::Text7)) << where;
@@ -77,7 +85,8 @@ TEST(PriceDistribution, NamesTheInputThatKeepsItFromBeingDrawn) {
       // The first input read that cannot be used: the horizon before the price.
       {{{"0", "10", "20", "-1"}, "95", ""}, Kind::Negative, Input::Months},
       {{{"100", "1E5", "20", "12"}, "95", ""}, Kind::ResultBeyondRange, Input::Rate},
-      {{{"1E200", "10", "20", "12"}, "95", ""}, Kind::ResultBeyondRange, Input::Rate},
+      {{{"1E200", "10", "20", "12"}, "95", ""}, Kind::ResultBeyondRange, Input::Price},
+      {{{"1E308", "10", "20", "12"}, "95", ""}, Kind::ResultBeyondRange, Input::Price},
       {{{"100", "0", "1E152", "12"}, "99", ""}, Kind::ResultBeyondRange, Input::Rate},
       {{worked, "95 %", ""}, Kind::NotANumber, Input::Level},
       {{worked, "100", ""}, Kind::OutsideLevels, Input::Level},

@@ -90,6 +90,17 @@ TEST(LogarithmicAxis, DecadesThatHoldTheValuesAndFit) {
   } rows[] = {
       // Two decades 150 pixels each: room for 2 and 5.
       {"TwoDecades", 10, 1000, 9, 300, {"10", "20", "50", "100", "200", "500", "1000"}},
+      // Within a decade, round steps fitted to the values; where they would
+      // stand too close, 1, 2 and 5 times powers of ten.
+      {"BandOf65To181", 65, 181, 9, 300, {"60", "80", "100", "120", "140", "160", "180", "200"}},
+      {"BandOf65To181InAFewPixels", 65, 181, 4, 80, {"50", "100", "200"}},
+      {"NarrowBand", 95, 105, 9, 300, {"94", "96", "98", "100", "102", "104", "106"}},
+      {"ThreeDecadesOneTwoFive",
+       3,
+       4000,
+       10,
+       400,
+       {"2", "5", "10", "20", "50", "100", "200", "500", "1000", "2000", "5000"}},
       // Eight decades in 300 pixels: 2 and 5 would be 11 pixels from 10.
       {"EightDecades",
        1e-3,
@@ -144,7 +155,9 @@ TEST(LogarithmicAxis, DecadesThatHoldTheValuesAndFit) {
       EXPECT_GE(apart, kLine) << axis.ticks[i - 1].text << " and " << axis.ticks[i].text;
     }
     for (const Tick& tick : axis.ticks) {
-      if (tick.position <= 308) EXPECT_EQ(TextOfNumber(ValueOfText(tick.text)), tick.text);
+      if (tick.position <= 308) {
+        EXPECT_EQ(TextOfNumber(ValueOfText(tick.text)), tick.text);
+      }
     }
     if (!row.texts.empty()) EXPECT_EQ(TextsOf(axis), row.texts);
   }

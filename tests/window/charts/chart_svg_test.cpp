@@ -159,10 +159,10 @@ TEST(SvgOf, EachShapeAsItsElement) {
     const char* element;
   } rows[] = {
       {{Ink::Band, ShapeKind::Area, 0, {{0, 0}, {10, 0}, {10, 5.5}}},
-       "<polygon points=\"0,0 10,0 10,5.5\" fill=\"rgb(70,130,200)\" fill-opacity=\"0.353\" "
+       "<polygon points=\"0,0 10,0 10,5.5\" fill=\"rgb(86,180,233)\" fill-opacity=\"0.353\" "
        "fill-rule=\"evenodd\"/>\n"},
       {{Ink::Median, ShapeKind::Line, 2, {{0.5, 1}, {2.25, 3.126}, {-0.001, 7}}},
-       "<polyline points=\"0.5,1 2.25,3.13 0,7\" fill=\"none\" stroke=\"rgb(25,70,140)\" stroke-width=\"2\" "
+       "<polyline points=\"0.5,1 2.25,3.13 0,7\" fill=\"none\" stroke=\"rgb(0,158,115)\" stroke-width=\"2\" "
        "stroke-linecap=\"square\" stroke-linejoin=\"round\"/>\n"},
       // A pen of no width draws a hairline, as on the screen.
       {{Ink::Grid, ShapeKind::Line, 0, {{0, 0}, {1, 1}}},
@@ -171,7 +171,7 @@ TEST(SvgOf, EachShapeAsItsElement) {
       {{Ink::Start, ShapeKind::Dot, 4, {{4, 5}}},
        "<circle cx=\"4\" cy=\"5\" r=\"4\" fill=\"rgb(0,0,0)\"/>\n"},
       {{Ink::Target, ShapeKind::Dot, 2.5, {{-3, 100.25}}},
-       "<circle cx=\"-3\" cy=\"100.25\" r=\"2.5\" fill=\"rgb(190,30,45)\"/>\n"},
+       "<circle cx=\"-3\" cy=\"100.25\" r=\"2.5\" fill=\"rgb(213,94,0)\"/>\n"},
   };
   for (const auto& row : rows) EXPECT_EQ(BodyOf(row.shape), row.element);
   // In the drawing's order, the labels after every shape.
@@ -287,14 +287,14 @@ TEST(SvgOf, PointsThatAreNotFiniteAreLeftOut) {
   } rows[] = {
       {"an area's point",
        {{{Ink::Band, ShapeKind::Area, 0, {{0, 0}, {kNaN, 1}, {10, 0}, {10, 5}}}}, {}, {}},
-       "<polygon points=\"0,0 10,0 10,5\" fill=\"rgb(70,130,200)\" fill-opacity=\"0.353\" "
+       "<polygon points=\"0,0 10,0 10,5\" fill=\"rgb(86,180,233)\" fill-opacity=\"0.353\" "
        "fill-rule=\"evenodd\"/>\n"},
       {"an area left with two points",
        {{{Ink::Band, ShapeKind::Area, 0, {{0, 0}, {kInfinity, 1}, {10, 0}}}}, {}, {}},
        ""},
       {"a line's point",
        {{{Ink::Median, ShapeKind::Line, 1, {{0, 0}, {1, kNaN}, {2, 2}}}}, {}, {}},
-       "<polyline points=\"0,0 2,2\" fill=\"none\" stroke=\"rgb(25,70,140)\" stroke-width=\"1\" "
+       "<polyline points=\"0,0 2,2\" fill=\"none\" stroke=\"rgb(0,158,115)\" stroke-width=\"1\" "
        "stroke-linecap=\"square\" stroke-linejoin=\"round\"/>\n"},
       {"a line left with one point",
        {{{Ink::Median, ShapeKind::Line, 1, {{0, 0}, {kNaN, kNaN}}}}, {}, {}},

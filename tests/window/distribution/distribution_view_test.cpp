@@ -158,6 +158,13 @@ TEST(ViewOf, DescribesTheChartInWords) {
        "108.328706767496. Precio máximo: escriba un número no menor que el precio mínimo."},
       // A problem with the form's inputs is the whole description.
       {{{"100", "x", "20", "12"}, "95", ""}, "Rendimiento: escriba un número"},
+      // A result beyond the range blames the box that causes it.
+      {{{"1E308", "10", "20", "12"}, "95", ""},
+       "Valor Actual: escriba un número menor: con este Rendimiento, Volatilidad y Tiempo el resultado "
+       "excede "
+       "el rango de los números"},
+      {{{"100", "1E5", "20", "12"}, "95", ""},
+       "Rendimiento, Volatilidad y Tiempo dan un resultado que excede el rango de los números"},
   };
   for (const auto& c : cases) EXPECT_EQ(ViewOf(c.request).description, c.description);
   const DistributionView view = ViewOf({kWorked, "99", "130"});

@@ -48,9 +48,11 @@ class EstimationSessionTest : public testing::Test {
   }
 
   // The window shows what the view of `state` gives with the periods and
-  // the price axis as the window holds them.
-  void ExpectShows(const EstimationState& state) {
+  // the price axis as the window holds them, and the status line, if any,
+  // above the view's note.
+  void ExpectShows(const EstimationState& state, const std::string& status = {}) {
     const EstimationView view = EstimationViewOf(state, RowOf(EstimationControl::Periods).text);
+    EXPECT_EQ(RowOf(EstimationControl::Note).text, status.empty() ? view.note : status + "\n" + view.note);
     EXPECT_EQ(RowOf(EstimationControl::Column).items, ColumnNamesOf(state));
     EXPECT_EQ(RowOf(EstimationControl::Column).selected, ColumnOf(state));
     EXPECT_EQ(RowOf(EstimationControl::Figures).text, FiguresText(view.figures, "\n"));
@@ -84,8 +86,10 @@ TEST_F(EstimationSessionTest, ShowsNothingReadAtFirst) {
 }
 
 // Each act of the user, and what the window shows after it: the text read
-// at its column, with the box and the choice as the user left them; an act
-// in a row that does not take it shows nothing new.
+// at its column (of the table's; the list leaves the dates' out), with the
+// box and the choice as the user left them; an act in a row that does not
+// take it shows nothing new. Another column keeps the periods a year typed;
+// a text that cannot be read leaves the prices shown, with why above them.
 TEST_F(EstimationSessionTest, PlaysItsScenario) {
   enum class Act { Paste, ChooseColumn, ChooseInOtherRow, TypePeriods, ChangeInOtherRow, ChooseAxis };
   constexpr std::string_view kBad = "Date,Close\n2024-01-02,100\n2024-01-03,abc\n";
@@ -93,23 +97,25 @@ TEST_F(EstimationSessionTest, PlaysItsScenario) {
     Act act;
     std::string_view text;
     std::size_t index;
-    std::string_view read;
-    std::optional<std::size_t> column;
+    std::size_t column;  // of the table
     const char* periods;
     bool shown;
+    const char* status;
   } steps[] = {
-      {Act::Paste, kDays, 0, kDays, 1, "252", true},
-      {Act::ChooseColumn, "", 2, kDays, 2, "252", true},
-      {Act::ChooseColumn, "", 2, kDays, 2, "252", false},
-      {Act::ChooseInOtherRow, "", 1, kDays, 2, "252", false},
-      {Act::TypePeriods, "12", 0, kDays, 2, "12", true},
-      {Act::ChangeInOtherRow, "", 0, kDays, 2, "12", false},
-      {Act::ChooseAxis, "", kLogarithmicPriceAxis, kDays, 2, "12", true},
-      {Act::TypePeriods, "0", 0, kDays, 2, "0", true},
-      {Act::Paste, kBad, 0, kBad, 1, "", true},
-      {Act::ChooseColumn, "", 0, kBad, 0, "", true},
-      {Act::Paste, "", 0, "", std::nullopt, "", true},
-      {Act::ChooseColumn, "", 0, "", std::nullopt, "", false},
+      {Act::Paste, kDays, 0, 1, "252", true, ""},
+      {Act::ChooseColumn, "", 1, 2, "252", true, ""},
+      {Act::ChooseColumn, "", 1, 2, "252", false, ""},
+      {Act::ChooseInOtherRow, "", 1, 2, "252", false, ""},
+      {Act::TypePeriods, "12", 0, 2, "12", true, ""},
+      {Act::ChangeInOtherRow, "", 0, 2, "12", false, ""},
+      {Act::ChooseAxis, "", kLogarithmicPriceAxis, 2, "12", true, ""},
+      {Act::ChooseColumn, "", 0, 1, "12", true, ""},
+      {Act::TypePeriods, "0", 0, 1, "0", true, ""},
+      {Act::Paste, kBad, 0, 1, "0", true,
+       "«Portapapeles»: Línea 3, columna «Close»: el precio no es un número."},
+      {Act::Paste, "", 0, 1, "0", true, "El portapapeles no contiene texto."},
+      {Act::TypePeriods, "252", 0, 1, "252", true, ""},
+      {Act::ChooseColumn, "", 5, 1, "252", false, ""},
   };
   for (const auto& step : steps) {
     const int chartsBefore = RowOf(EstimationControl::HistoryChart).chartsGiven;
@@ -139,10 +145,40 @@ TEST_F(EstimationSessionTest, PlaysItsScenario) {
     Finish();
     EXPECT_EQ(RowOf(EstimationControl::HistoryChart).chartsGiven > chartsBefore, step.shown) << step.text;
     EXPECT_EQ(RowOf(EstimationControl::Periods).text, step.periods) << step.text;
-    EstimationState state = ReadPriceText(step.read, {});
-    if (step.column != ColumnOf(state))
-      state = ReadPriceColumn(std::get<LoadedPrices>(state), *step.column, {});
-    ExpectShows(state);
+    EstimationState state = ReadPriceText(kDays, {});
+    if (step.column != 1) state = ReadPriceColumn(std::get<LoadedPrices>(state), step.column, {});
+    ExpectShows(state, step.status);
+  }
+}
+
+// What cannot be read, with nothing read before, is shown in place of the
+// prices, naming where it came from.
+TEST_F(EstimationSessionTest, ShowsWhatCannotBeRead) {
+  const std::filesystem::path missing = std::filesystem::temp_directory_path() / "cotalia-no-such-file.csv";
+  const struct {
+    std::string_view text;  // pasted, or
+    bool file;              // the missing file opened
+    const char* message;
+  } cases[] = {
+      {"Date,Close\n2024-01-02,100\n2024-01-03,abc\n", false,
+       "«Portapapeles»: Línea 3, columna «Close»: el precio no es un número."},
+      {"Close\n1\n2\n", false, "«Portapapeles»: Hacen falta al menos tres precios; hay 2."},
+      {"", true, "No se puede leer el archivo «cotalia-no-such-file.csv»."},
+  };
+  for (const auto& c : cases) {
+    EstimationSession fresh{form, surface};
+    if (c.file) {
+      fresh.OpenFile(missing);
+    } else {
+      fresh.OpenText(std::string(c.text));
+    }
+    for (int i = 0; i < 2000 && fresh.PollInterval(); ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+      fresh.Tick();
+    }
+    EXPECT_EQ(RowOf(EstimationControl::HistoryChart).description, c.message);
+    EXPECT_EQ(RowOf(EstimationControl::Note).text, "");
+    EXPECT_FALSE(RowOf(EstimationControl::UseInForm).enabled);
   }
 }
 
@@ -244,6 +280,11 @@ TEST_F(EstimationSessionTest, UsesTheEstimatesInTheForm) {
   EXPECT_EQ(form.GetFieldText(Field::Text2), inputs.rate);
   EXPECT_EQ(form.GetFieldText(Field::Text3), inputs.volatility);
   EXPECT_EQ(inputs.price, "102.5");
+  EXPECT_EQ(RowOf(EstimationControl::Note).text,
+            "Escrito en el formulario: Valor Actual 102.5, Rendimiento " + inputs.rate + ", Volatilidad " +
+                inputs.volatility + ".\n" + session.view().note);
+  session.Changed(EstimationControl::Periods);
+  EXPECT_EQ(RowOf(EstimationControl::Note).text, session.view().note);
   for (const Field field :
        {Field::Text4, Field::Text5, Field::Text6, Field::Text7, Field::Text8, Field::Text9, Field::Text10}) {
     EXPECT_EQ(form.GetFieldText(field), " ");

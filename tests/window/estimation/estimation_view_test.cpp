@@ -98,8 +98,42 @@ TEST(EstimationViewOf, AWeekNewestFirstWithARowLeftOut) {
         "Orden de las fechas = día/mes/año", "Filas sin precio = 1, omitidas", "Valor Actual = 102.5"}) {
     EXPECT_NE(std::find(texts.begin(), texts.end(), expected), texts.end()) << expected;
   }
-  EXPECT_EQ(ColumnNamesOf(state), (std::vector<std::string>{"Fecha", "Cierre", "Apertura"}));
-  EXPECT_EQ(ColumnOf(state), 1u);
+  // The dates are no column of prices to choose.
+  EXPECT_EQ(ColumnNamesOf(state), (std::vector<std::string>{"Cierre", "Apertura"}));
+  EXPECT_EQ(PriceColumnsOf(*std::get<LoadedPrices>(state).table), (std::vector<std::size_t>{1, 2}));
+  EXPECT_EQ(ColumnOf(state), 0u);
+  EXPECT_EQ(ColumnOf(ReadPriceColumn(std::get<LoadedPrices>(state), 2, {})), 1u);
+  const EstimationState undated = Read("Cierre;Apertura\n1;2\n2;3\n4;5\n");
+  EXPECT_EQ(ColumnNamesOf(undated), (std::vector<std::string>{"Cierre", "Apertura"}));
+}
+
+// Under the figures: a line where the periods a year do not agree with the
+// dates (more than half again, or under two thirds, of theirs) or where
+// there are no dates to check them, then why the return's interval is wide;
+// nothing without figures.
+TEST(EstimationViewOf, NoteChecksThePeriodsAgainstTheDates) {
+  const std::string interval(kReturnIntervalNote);
+  const struct {
+    std::string_view text;
+    const char* periods;
+    std::string note;
+  } cases[] = {
+      {kWeek, "252", interval},
+      {kWeek, "378", interval},
+      {kWeek, "379", "Periodos por año: 379 no concuerda con las fechas, que dan 252 por año.\n" + interval},
+      {kWeek, "168", interval},
+      {kWeek, "167.5",
+       "Periodos por año: 167.5 no concuerda con las fechas, que dan 252 por año.\n" + interval},
+      {kWeek, "12", "Periodos por año: 12 no concuerda con las fechas, que dan 252 por año.\n" + interval},
+      {kDoubling, "1", interval},
+      {kDoubling, "252",
+       "Periodos por año: 252 no concuerda con las fechas, que dan 1 por año.\n" + interval},
+      {"Close\n1\n2\n4\n", "252", "Sin fechas: se suponen 252 periodos por año.\n" + interval},
+      {"Close\n1\n2\n4\n", "12", "Sin fechas: se suponen 12 periodos por año.\n" + interval},
+      {kWeek, "0", ""},
+      {"Close\n1\n2\n", "252", ""},
+  };
+  for (const auto& c : cases) EXPECT_EQ(EstimationViewOf(Read(c.text), c.periods).note, c.note) << c.periods;
 }
 
 TEST(EstimationViewOf, AMessageInPlaceOfTheFigures) {
@@ -110,14 +144,16 @@ TEST(EstimationViewOf, AMessageInPlaceOfTheFigures) {
   } cases[] = {
       {"", "252", "El portapapeles no contiene texto."},
       {" \r\n\t", "252", "El portapapeles no contiene texto."},
-      {std::string_view("a\0b", 3), "252", "No es un archivo de texto: contiene bytes nulos."},
+      {std::string_view("a\0b", 3), "252",
+       "«Portapapeles»: No es un archivo de texto: contiene bytes nulos."},
       {"Date,Close\n2024-01-02,100\n2024-01-03,abc\n2024-01-04,101\n", "252",
-       "Línea 3, columna «Close»: el precio no es un número."},
+       "«Portapapeles»: Línea 3, columna «Close»: el precio no es un número."},
       {"Date,Close\n2024-01-02,100\n2024-01-03,0\n2024-01-04,101\n", "252",
-       "Línea 3, columna «Close»: el precio debe ser mayor que cero."},
+       "«Portapapeles»: Línea 3, columna «Close»: el precio debe ser mayor que cero."},
       {"Date,Close\n2024-01-02,100\n2024-01-03,101\n2024-01-02,102\n", "252",
-       "Líneas 2 y 4, columna «Date»: la misma fecha dos veces."},
-      {"Date,Close\n2024-01-02,100\n2024-01-03,101\n", "252", "Hacen falta al menos tres precios; hay 2."},
+       "«Portapapeles»: Líneas 2 y 4, columna «Date»: la misma fecha dos veces."},
+      {"Date,Close\n2024-01-02,100\n2024-01-03,101\n", "252",
+       "«Portapapeles»: Hacen falta al menos tres precios; hay 2."},
       {kDoubling, "", "Periodos por año: escriba un número mayor que cero."},
       {kDoubling, "0", "Periodos por año: escriba un número mayor que cero."},
       {kDoubling, "-12", "Periodos por año: escriba un número mayor que cero."},
@@ -131,6 +167,7 @@ TEST(EstimationViewOf, AMessageInPlaceOfTheFigures) {
     EXPECT_TRUE(view.figures.empty());
     EXPECT_FALSE(view.formInputs.has_value());
     EXPECT_EQ(view.historyDescription, c.message);
+    EXPECT_EQ(view.note, "");
   }
   EXPECT_NE(MessageIn(EstimationViewOf(EstimationState{}, "252")).find("Abrir precios"), std::string::npos);
 }
@@ -171,7 +208,7 @@ TEST_F(PriceFile, ReadsOnlyWhatItCanAndSaysWhy) {
   } cases[] = {
       {folder_ / "no-existe.csv", "No se puede leer el archivo «no-existe.csv»."},
       {folder_, "No se puede leer el archivo «" + folder_.filename().string() + "»."},
-      {large, "El archivo pasa de 1 GiB, el mayor que se lee."},
+      {large, "«grande.csv»: El archivo pasa de 1 GiB, el mayor que se lee."},
   };
   for (const auto& c : cases) {
     const EstimationState state = ReadPriceFile(c.path, {});

@@ -67,6 +67,34 @@ TEST(FormControl, PlacesTheTwipsInPixelsFromTheTopLeftCorner) {
   }
 }
 
+// Wider than laid out, the form's controls stretch across in proportion, so
+// that a box shows more of a long result; their tops and heights stay, and
+// at the form's width or less each stands where it was laid out.
+TEST(FormPlaceAcross, WidensInProportionOnlyAcross) {
+  const struct {
+    const char* name;
+    int width;
+    Rectangle pixels;
+  } cases[] = {
+      {"Text1", kForm.width, {128, 24, 89, 25}},
+      {"Text1", kForm.width / 2, {128, 24, 89, 25}},
+      {"Text1", 2 * kForm.width, {256, 24, 178, 25}},
+      {"Text9", 2 * kForm.width, {1136, 56, 178, 25}},
+      // 568 and 657 pixels times 1000 / 751, each rounded down.
+      {"Text9", 1000, {756, 56, 118, 25}},
+      {"Command6", 2 * kForm.width, {1232, 248, 258, 25}},
+  };
+  for (const auto& c : cases) {
+    std::size_t row = 0;
+    while (kControls[row].name != c.name) ++row;
+    const Rectangle place = FormPlaceAcross(kControls[row], c.width);
+    EXPECT_EQ(place.left, c.pixels.left) << c.name << " " << c.width;
+    EXPECT_EQ(place.top, c.pixels.top) << c.name << " " << c.width;
+    EXPECT_EQ(place.width, c.pixels.width) << c.name << " " << c.width;
+    EXPECT_EQ(place.height, c.pixels.height) << c.name << " " << c.width;
+  }
+}
+
 // The window's table happens to list its controls in tab-index order; the
 // order must come from the tab indexes all the same.
 TEST(TabOrder, FollowsTheTabIndexesNotTheTable) {

@@ -3,7 +3,9 @@
 // scenario, its range and percentiles, and the reading of its chart.
 #include "window/qt/distribution_window.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -88,6 +90,16 @@ class DistributionWindowTest : public QtWindowTest {
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_D, Qt::ControlModifier);
     QCOMPARE(window_->findChildren<QWidget*>(QStringLiteral("distribution")).size(), 1);
     QTest::keyClick(distribution->findChild<QLineEdit*>(QStringLiteral("target")), Qt::Key_Escape);
+    QVERIFY(!distribution->isVisible());
+    // Archivo > Cerrar (Ctrl+W) closes it as Esc does.
+    distribution->show();
+    QAction* close = nullptr;
+    for (QAction* action : distribution->findChildren<QAction*>()) {
+      if (action->text() == QStringLiteral("&Cerrar")) close = action;
+    }
+    QVERIFY(close != nullptr);
+    QCOMPARE(close->shortcut(), QKeySequence(QStringLiteral("Ctrl+W")));
+    close->trigger();
     QVERIFY(!distribution->isVisible());
   }
 

@@ -292,6 +292,15 @@ class MainWindowTest : public QtWindowTest {
     }
   }
 
+  // Enter presses the button that has the focus, as Space does.
+  void enterPressesTheFocusedButton() {
+    type("Text1", "100");
+    auto* button = control<QPushButton>("Command2");
+    button->setFocus();
+    QTest::keyClick(button, Qt::Key_Return);
+    QCOMPARE(textOf("Text10"), QStringLiteral("0"));
+  }
+
   void borrarEmptiesEveryField() {
     type("Text1", "100");
     click("Command2");
