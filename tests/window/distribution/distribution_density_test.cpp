@@ -223,7 +223,9 @@ TEST(DensityChart, HatchingAndItsProbabilityWhereTheTargetSays) {
       const Point& top = hatches[i]->points[1];
       const double beyond = std::abs(top.x - x) - step / 2;
       EXPECT_NEAR(beyond / step, std::round(beyond / step), 1e-6) << top.x;
-      if (i > 0) EXPECT_NEAR(std::abs(top.x - hatches[i - 1]->points[1].x), step, 1e-6);
+      if (i > 0) {
+        EXPECT_NEAR(std::abs(top.x - hatches[i - 1]->points[1].x), step, 1e-6);
+      }
       // Up to the curve, between its two points about it.
       const auto after = std::lower_bound(curve.begin(), curve.end(), top.x,
                                           [](const Point& p, double at) { return p.x < at; });

@@ -147,6 +147,9 @@ TEST(Win32Window, DistributionWindowTabsRoundItsBoxesAndClosesWithEsc) {
   EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(distribution); }));
   PostMessageW(program.window(), WM_COMMAND, Win32MenuId(MenuCommand::Distribution), 0);
   EXPECT_EQ(program.shown(kWin32DistributionClass), distribution);
+  // Archivo > Cerrar hides it as Esc does.
+  PostMessageW(distribution, WM_COMMAND, Win32MenuId(MenuCommand::Close), 0);
+  EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(distribution); }));
   PostMessageW(program.window(), WM_CLOSE, 0, 0);
   EXPECT_EQ(program.exitStatus(), 0);
 }

@@ -100,7 +100,7 @@ struct EstimationStep {
 };
 
 // Prices pasted, another column chosen with the arrow key in the list (the
-// periods a year found again for it), the periods a year typed, the price
+// periods a year kept), the periods a year typed, the price
 // axis changed: each time the window shows what the view gives, tells
 // screen readers that both charts' descriptions changed, and writes nothing
 // into the form.
@@ -150,8 +150,8 @@ TEST(Win32Window, EstimationWindowPlaysItsScenario) {
         SetForegroundWindow(estimation);
         PostMessageW(list, WM_KEYDOWN, VK_UP, 0);
         PostMessageW(list, WM_KEYUP, VK_UP, static_cast<LPARAM>(0xC0000000));
-        state = ReadPriceColumn(std::get<LoadedPrices>(state), *ColumnOf(state) - 1, {});
-        periods = PeriodsTextOf(state);
+        const LoadedPrices& loaded = std::get<LoadedPrices>(state);
+        state = ReadPriceColumn(loaded, PriceColumnsOf(*loaded.table)[*ColumnOf(state) - 1], {});
         break;
       }
       case EstimationStep::Act::TypePeriods:
