@@ -46,8 +46,8 @@ FIGURE_LINES = ["z: 2.5758293035489", "Precio Minimo: 64.7157320203497", "Precio
                 "Variacion esperada: 22.3263055970384", "Por encima de 130: 18.09 %",
                 "Por debajo de 130: 81.91 %", "Toca 130 antes del horizonte: 30.51 %",
                 "Entre 90 y 130: 64.21 %"]
-LOWER_BOX = "Precio mínimo"
-UPPER_BOX = "Precio máximo"
+LOWER_BOX = "Límite inferior"
+UPPER_BOX = "Límite superior"
 CHART_KIND_CHOICE = "Gráfico"
 CHART_KIND_SETTING = "Abanico"  # the chart when the window opens
 PERCENTILES = "Percentiles al horizonte"

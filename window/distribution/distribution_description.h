@@ -59,10 +59,12 @@ inline constexpr std::array<WindowControl, 17> kDistributionControls{{
      distribution_places::InputRow(230, 110, true)},
     {"target", ControlRole::TextBox, "", "Precio objetivo", distribution_places::InputRow(346, 100, false)},
     {"rangeNote", ControlRole::Note, "Entre dos precios:", "", distribution_places::RangeRow(8, 150, true)},
-    {"lowerLabel", ControlRole::Label, "Precio mín&imo", "", distribution_places::RangeRow(164, 96, true)},
-    {"lower", ControlRole::TextBox, "", "Precio mínimo", distribution_places::RangeRow(266, 90, false)},
-    {"upperLabel", ControlRole::Label, "Precio má&ximo", "", distribution_places::RangeRow(370, 96, true)},
-    {"upper", ControlRole::TextBox, "", "Precio máximo", distribution_places::RangeRow(472, 90, false)},
+    // Limits, not "Precio mínimo" and "Precio máximo", which the form's
+    // figures call the band's ends.
+    {"lowerLabel", ControlRole::Label, "Límite &inferior", "", distribution_places::RangeRow(164, 96, true)},
+    {"lower", ControlRole::TextBox, "", "Límite inferior", distribution_places::RangeRow(266, 90, false)},
+    {"upperLabel", ControlRole::Label, "Límite s&uperior", "", distribution_places::RangeRow(370, 96, true)},
+    {"upper", ControlRole::TextBox, "", "Límite superior", distribution_places::RangeRow(472, 90, false)},
     {"priceAxis", ControlRole::Choice, "Eje de p&recios", "Eje de precios",
      distribution_places::ChoiceGroup(460, 676), kPriceAxisChoices},
     {"chartKind", ControlRole::Choice, "&Gráfico", "Gráfico", distribution_places::ChoiceGroup(684, 892),

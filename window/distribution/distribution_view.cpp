@@ -56,7 +56,7 @@ std::string ProblemText(InputProblem::Kind kind) {
     case InputProblem::Kind::OutsideLevels:
       return "escriba un número entre " + TextOfNumber(kLowestLevel) + " y " + TextOfNumber(kHighestLevel);
     case InputProblem::Kind::BelowLower:
-      return "escriba un número no menor que el precio mínimo";
+      return "escriba un número no menor que el límite inferior";
     case InputProblem::Kind::ResultBeyondRange:
       return "escriba un número menor: con este Rendimiento, Volatilidad y Tiempo el resultado excede el "
              "rango de los números";

@@ -159,7 +159,9 @@ TEST(LogarithmicAxis, DecadesThatHoldTheValuesAndFit) {
         EXPECT_EQ(TextOfNumber(ValueOfText(tick.text)), tick.text);
       }
     }
-    if (!row.texts.empty()) EXPECT_EQ(TextsOf(axis), row.texts);
+    if (!row.texts.empty()) {
+      EXPECT_EQ(TextsOf(axis), row.texts);
+    }
   }
 }
 

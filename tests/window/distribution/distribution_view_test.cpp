@@ -155,7 +155,7 @@ TEST(ViewOf, DescribesTheChartInWords) {
        "108.328706767496. Precio objetivo: el número excede el rango de los números."},
       {{kWorked, "95", "", "130", "90"},
        "Banda del 95 % de los precios a 12 meses: de 73.1981528228311 a 160.319738372657, con mediana "
-       "108.328706767496. Precio máximo: escriba un número no menor que el precio mínimo."},
+       "108.328706767496. Límite superior: escriba un número no menor que el límite inferior."},
       // A problem with the form's inputs is the whole description.
       {{{"100", "x", "20", "12"}, "95", ""}, "Rendimiento: escriba un número"},
       // A result beyond the range blames the box that causes it.

@@ -118,8 +118,8 @@ class DistributionWindowTest : public QtWindowTest {
     } rows[] = {{"90", "130", "Entre 90 y 130: 64.21 %"},
                 {"90", "", "Por encima de 90: 82.30 %"},
                 {"", "130", "Por debajo de 130: 81.91 %"},
-                {"-5", "130", "Precio mínimo: escriba un número mayor que cero"},
-                {"130", "90", "Precio máximo: escriba un número no menor que el precio mínimo"},
+                {"-5", "130", "Límite inferior: escriba un número mayor que cero"},
+                {"130", "90", "Límite superior: escriba un número no menor que el límite inferior"},
                 {"", "", "Variacion esperada: 22.3263055970384"}};
     for (const auto& row : rows) {
       lower->setText(QString::fromUtf8(row.lower));
