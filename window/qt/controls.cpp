@@ -66,7 +66,9 @@ QWidget* CreateWidget(const WindowControl& control, QWidget* parent) {
       auto* text = new QPlainTextEdit(parent);
       text->setReadOnly(true);
       text->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-      text->setLineWrapMode(QPlainTextEdit::NoWrap);
+      // A long line (a message naming its box) wraps rather than scroll
+      // sideways out of sight.
+      text->setLineWrapMode(QPlainTextEdit::WidgetWidth);
       return text;
     }
     case ControlRole::List: {

@@ -38,13 +38,10 @@ Win32Class ClassOf(ControlRole role) {
       // aimed at either chart of a window without the mouse.
       return {kWin32ChartClass, WS_TABSTOP, 0};
     case ControlRole::ReadOnlyText:
-      // Its lines are not wrapped: each figure stays whole on its line, and
-      // one wider than the box (in a wider face than the table was laid out
-      // for) is scrolled to.
-      return {
-          L"EDIT",
-          WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | ES_AUTOHSCROLL,
-          WS_EX_CLIENTEDGE};
+      // Its lines wrap at the box's edge: a message naming its box, or a
+      // figure wider than the box in a wider face than laid out for, stays
+      // in sight rather than scroll sideways.
+      return {L"EDIT", WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL, WS_EX_CLIENTEDGE};
     case ControlRole::List:
       // The height the row gives it, not a whole number of items.
       return {L"LISTBOX", WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT, WS_EX_CLIENTEDGE};

@@ -105,7 +105,7 @@ TEST_F(EstimationSessionTest, PlaysItsScenario) {
       {Act::Paste, kDays, 0, 1, "252", true, ""},
       {Act::ChooseColumn, "", 1, 2, "252", true, ""},
       {Act::ChooseColumn, "", 1, 2, "252", false, ""},
-      {Act::ChooseInOtherRow, "", 1, 2, "252", false, ""},
+      {Act::ChooseInOtherRow, "", 0, 2, "252", false, ""},
       {Act::TypePeriods, "12", 0, 2, "12", true, ""},
       {Act::ChangeInOtherRow, "", 0, 2, "12", false, ""},
       {Act::ChooseAxis, "", kLogarithmicPriceAxis, 2, "12", true, ""},
