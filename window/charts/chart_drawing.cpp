@@ -12,7 +12,7 @@ namespace cotalia {
 // Okabe and Ito's colours, which people with the common colour-vision
 // deficiencies tell apart, the lines' dark enough on white: a sky-blue band,
 // a bluish-green median, a reddish-purple expected price, a vermilion
-// target, a blue reading.
+// target, a blue reading, a pale yellow range.
 Colour ColourOf(Ink ink) {
   switch (ink) {
     case Ink::Band:
@@ -31,6 +31,8 @@ Colour ColourOf(Ink ink) {
       return {215, 215, 215, 255};
     case Ink::Reading:
       return {0, 114, 178, 255};
+    case Ink::Range:
+      return {240, 228, 66, 110};
     case Ink::Text:
       break;
   }

@@ -28,6 +28,7 @@ enum class Ink : std::uint8_t {
   Grid,
   Text,
   Reading,  // the marker where the chart is read: apart from every curve and stem
+  Range,    // the prices between two the user asks about, shaded under the curves
 };
 
 struct Colour {

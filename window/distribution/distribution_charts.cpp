@@ -15,6 +15,32 @@ namespace cotalia {
 
 namespace {
 
+// The range asked about (Entre dos precios) shaded across the plot, under
+// the curves: between its limits on the price axis, which runs across the
+// plot (the density) or up it (the fan); to the plot's edge where it has one
+// limit, and at the edge where a limit lies beyond the axis.
+void ShadeRange(const PriceDistribution& d, const PlotFrame& frame, bool pricesAcross,
+                std::vector<Shape>& shapes) {
+  const auto* range = std::get_if<PriceRange>(&d.range);
+  if (range == nullptr) return;
+  const PlotBox& plot = frame.drawing.plot;
+  if (pricesAcross) {
+    const double from = range->lower() ? frame.X(*range->lower()) : plot.left;
+    const double to = range->upper() ? frame.X(*range->upper()) : plot.right;
+    shapes.push_back({Ink::Range,
+                      ShapeKind::Area,
+                      0,
+                      {{from, plot.top}, {to, plot.top}, {to, plot.bottom}, {from, plot.bottom}}});
+    return;
+  }
+  const double from = range->lower() ? frame.Y(*range->lower()) : plot.bottom;
+  const double to = range->upper() ? frame.Y(*range->upper()) : plot.top;
+  shapes.push_back({Ink::Range,
+                    ShapeKind::Area,
+                    0,
+                    {{plot.left, from}, {plot.right, from}, {plot.right, to}, {plot.left, to}}});
+}
+
 ChartDrawing DrawFan(const DistributionChart& chart, const ChartArea& area, const Labeller& labeller,
                      const ChartOptions& options) {
   const PriceDistribution& d = chart.distribution;
@@ -37,6 +63,7 @@ ChartDrawing DrawFan(const DistributionChart& chart, const ChartArea& area, cons
     band.points.push_back({frame.X(path.months[i]), frame.Y(path.points[i].lower)});
   }
   std::vector<Shape>& shapes = frame.drawing.shapes;
+  ShadeRange(d, frame, false, shapes);
   shapes.push_back(std::move(band));
   shapes.push_back(std::move(median));
   shapes.push_back(std::move(expected));
@@ -170,6 +197,7 @@ ChartDrawing DrawDensity(const PriceDistribution& d, const ChartArea& area, cons
   Shape curve{Ink::Text, ShapeKind::Line, kCurvePen * area.scale, {}};
   for (std::size_t i = 0; i < prices.size(); ++i) curve.points.push_back(On(frame, prices[i], densities[i]));
   std::vector<Shape>& shapes = frame.drawing.shapes;
+  ShadeRange(d, frame, true, shapes);
   shapes.push_back(BandUnder(d.horizon, curve, prices, frame));
   std::optional<Label> probability;
   if (const auto* target = std::get_if<double>(&d.target)) {

@@ -24,9 +24,9 @@ TEST(ColourOf, EachInkLightOrDarkAsItsUseNeeds) {
     double lowest;
     double highest;
   } rows[] = {
-      {Ink::Grid, 200, 255}, {Ink::Text, 0, 80},    {Ink::Axis, 0, 100},
-      {Ink::Start, 0, 80},   {Ink::Median, 0, 130}, {Ink::Expected, 0, 150},
-      {Ink::Target, 0, 130}, {Ink::Band, 0, 200},   {Ink::Reading, 0, 130},
+      {Ink::Grid, 200, 255},  {Ink::Text, 0, 80},      {Ink::Axis, 0, 100},   {Ink::Start, 0, 80},
+      {Ink::Median, 0, 130},  {Ink::Expected, 0, 150}, {Ink::Target, 0, 130}, {Ink::Band, 0, 200},
+      {Ink::Reading, 0, 130}, {Ink::Range, 150, 255},
   };
   for (const auto& row : rows) {
     const double luminance = LuminanceOf(ColourOf(row.ink));

@@ -190,8 +190,8 @@ TEST(SvgOf, EachShapeAsItsElement) {
 // Every ink in its own colour, in every kind of shape and in text, see-through
 // where it is.
 TEST(SvgOf, EveryInkInItsColour) {
-  const Ink inks[] = {Ink::Band, Ink::Median, Ink::Expected, Ink::Target, Ink::Start,
-                      Ink::Axis, Ink::Grid,   Ink::Text,     Ink::Reading};
+  const Ink inks[] = {Ink::Band, Ink::Median, Ink::Expected, Ink::Target,  Ink::Start,
+                      Ink::Axis, Ink::Grid,   Ink::Text,     Ink::Reading, Ink::Range};
   const struct {
     ShapeKind kind;
     const char* property;

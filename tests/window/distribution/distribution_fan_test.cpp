@@ -121,6 +121,23 @@ std::vector<TickLine> PriceTicks(const ChartDrawing& drawing, double line, bool 
   return ticks;
 }
 
+// The prices along the density from the labels of their ticks under the
+// plot, each at its label's middle (kept in TickLine's y).
+std::vector<TickLine> BottomTicks(const ChartDrawing& drawing, bool logarithmic) {
+  std::vector<TickLine> ticks;
+  for (const Label& label : drawing.labels) {
+    const bool underPlot = label.topLeft.y >= drawing.plot.bottom;
+    const bool inside = label.topLeft.x + label.width / 2 >= drawing.plot.left - 1 &&
+                        label.topLeft.x + label.width / 2 <= drawing.plot.right + 1;
+    if (!underPlot || !inside || label.text.find_first_not_of("0123456789.E+-") != std::string::npos)
+      continue;
+    const double value = ValueOfText(label.text);
+    ticks.push_back({logarithmic ? std::log10(value) : value, label.topLeft.x + label.width / 2});
+  }
+  std::sort(ticks.begin(), ticks.end(), [](TickLine a, TickLine b) { return a.value < b.value; });
+  return ticks;
+}
+
 // The axes span the plot: the lowest price tick on its bottom edge, the
 // highest on its top, month 0 on its left edge and the horizon on its right;
 // and the curves stand where the ticks say their prices do.
@@ -169,6 +186,66 @@ TEST(DrawChart, PricesStandWhereTheTicksSay) {
     if (logarithmic) {
       EXPECT_LE(ticks.front().value, std::log10(d.horizon.lower));
       EXPECT_GT(ticks.front().value, std::log10(d.horizon.lower) - 1);
+    }
+  }
+}
+
+// The range asked about is shaded under the curves between its limits, as
+// the ticks place them: across the fan, up the density; to the plot's edge
+// where a limit is blank; not at all without a range.
+TEST(DrawChart, TheRangeShadedBetweenItsLimits) {
+  const struct {
+    const char* lower;
+    const char* upper;
+    bool density;
+    bool logarithmic;
+  } rows[] = {
+      {"90", "130", false, false}, {"90", "130", false, true}, {"90", "", false, false},
+      {"", "130", false, true},    {"90", "130", true, false}, {"", "130", true, true},
+      {"", "", false, false},      {"", "", true, false},
+  };
+  const ChartArea area{640, 400, 16};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(std::string(row.lower) + "-" + row.upper + (row.density ? " density" : " fan"));
+    const DistributionView view = ViewOf({kWorked, "95", "", row.lower, row.upper});
+    const ChartDrawing drawing = DrawWith(view, {row.logarithmic, row.density, std::nullopt}, area);
+    const Shape* range = ShapeOf(drawing, Ink::Range);
+    if (*row.lower == '\0' && *row.upper == '\0') {
+      EXPECT_EQ(range, nullptr);
+      continue;
+    }
+    ASSERT_NE(range, nullptr);
+    ASSERT_EQ(range->points.size(), 4u);
+    EXPECT_EQ(range->kind, ShapeKind::Area);
+    // Under the band and the curves: drawn before the band.
+    EXPECT_LT(range, ShapeOf(drawing, Ink::Band));
+    const PlotBox& plot = drawing.plot;
+    if (row.density) {
+      const std::vector<TickLine> ticks = BottomTicks(drawing, row.logarithmic);
+      ASSERT_GE(ticks.size(), 2u);
+      const auto x = [&](double price) {
+        const double position = row.logarithmic ? std::log10(price) : price;
+        const TickLine& a = ticks.front();
+        const TickLine& b = ticks.back();
+        return a.y + (position - a.value) / (b.value - a.value) * (b.y - a.y);
+      };
+      EXPECT_NEAR(range->points[0].x, *row.lower ? x(ValueOfText(row.lower)) : plot.left, 0.5);
+      EXPECT_NEAR(range->points[1].x, *row.upper ? x(ValueOfText(row.upper)) : plot.right, 0.5);
+      EXPECT_EQ(range->points[0].y, plot.top);
+      EXPECT_EQ(range->points[2].y, plot.bottom);
+    } else {
+      const std::vector<TickLine> ticks = PriceTicks(drawing, area.lineHeight, row.logarithmic);
+      ASSERT_GE(ticks.size(), 2u);
+      const auto y = [&](double price) {
+        const double position = row.logarithmic ? std::log10(price) : price;
+        const TickLine& a = ticks.front();
+        const TickLine& b = ticks.back();
+        return a.y + (position - a.value) / (b.value - a.value) * (b.y - a.y);
+      };
+      EXPECT_NEAR(range->points[0].y, *row.lower ? y(ValueOfText(row.lower)) : plot.bottom, 0.5);
+      EXPECT_NEAR(range->points[2].y, *row.upper ? y(ValueOfText(row.upper)) : plot.top, 0.5);
+      EXPECT_EQ(range->points[0].x, plot.left);
+      EXPECT_EQ(range->points[1].x, plot.right);
     }
   }
 }
