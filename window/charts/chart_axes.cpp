@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The charts' axes: linear ones in round steps, logarithmic ones fitted to
 // the values, and dates on years or months.
-#include "window/charts/chart_drawing.h"
-
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -11,6 +9,7 @@
 
 #include "model/numeric_runtime.h"
 #include "model/runtime/elementary_functions.h"
+#include "window/charts/chart_drawing.h"
 
 namespace cotalia {
 

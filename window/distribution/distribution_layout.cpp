@@ -150,7 +150,23 @@ FanLayout LayFan(const DistributionChart& chart, const ChartArea& area, const La
   for (const PricePoint& point : chart.path.points) {
     for (const double value : {point.lower, point.upper, point.median, point.expected}) include(value);
   }
-  if (const auto* target = std::get_if<double>(&d.target)) include(*target);
+  // A target within the prices' own span beyond them (a factor of their
+  // ratio on a logarithmic axis) is on the axis; one farther would squeeze
+  // the band into a line.
+  if (const auto* target = std::get_if<double>(&d.target)) {
+    const bool near = logarithmic
+                          ? *target * highest >= lowestPositive * lowestPositive &&
+                                *target * lowestPositive <= highest * highest
+                          : *target >= lowest - (highest - lowest) && *target <= highest + (highest - lowest);
+    if (near) {
+      include(*target);
+    } else {
+      // Drawn at the plot's edge; the legend gives its value and which way
+      // it lies.
+      laid.texts.legend.back().text =
+          "Objetivo " + TextOfNumber(*target) + (*target > highest ? " \u2191" : " \u2193");
+    }
+  }
   const auto prices = [&](double plotHeight) {
     return PriceAxis(lowest, lowestPositive, highest, logarithmic, plotHeight, line);
   };

@@ -75,12 +75,24 @@ std::size_t CubeRoot(std::size_t n) {
   return root;
 }
 
+// Where the bulk of the returns lies: within three interquartile ranges of
+// the quartiles (Tukey's far fences), but never beyond the returns
+// themselves; all of them where the quartiles coincide.
+std::pair<double, double> BulkOf(const std::vector<double>& returns) {
+  std::vector<double> sorted = returns;
+  std::sort(sorted.begin(), sorted.end());
+  const double first = sorted[sorted.size() / 4];
+  const double third = sorted[3 * sorted.size() / 4];
+  const double spread = 3 * (third - first);
+  if (!(spread > 0)) return {sorted.front(), sorted.back()};
+  return {std::max(sorted.front(), first - spread), std::min(sorted.back(), third + spread)};
+}
+
 // Twice the cube root of the count (Rice's rule), from 5 to 80 bins over the
-// returns' range; one bin where every return is the same.
+// bulk of the returns, those beyond it counted apart; one bin where every
+// return is the same.
 Histogram HistogramOf(const std::vector<double>& returns) {
-  const auto [lowest, highest] = std::minmax_element(returns.begin(), returns.end());
-  const double low = *lowest;
-  const double high = *highest;
+  const auto [low, high] = BulkOf(returns);
   if (!(high > low)) {
     const double half = low == 0 ? 0.001 : std::abs(low) * 0.01;
     return {low - half, 2 * half, {returns.size()}};
@@ -88,6 +100,10 @@ Histogram HistogramOf(const std::vector<double>& returns) {
   const std::size_t bins = std::clamp<std::size_t>(2 * CubeRoot(returns.size()), 5, 80);
   Histogram histogram{low, (high - low) / static_cast<double>(bins), std::vector<std::size_t>(bins, 0)};
   for (const double x : returns) {
+    if (x < low || x > high) {
+      ++(x < low ? histogram.below : histogram.above);
+      continue;
+    }
     // The highest return, and any whose bin rounds past the last, in the
     // last; so too all of them where the width underflowed (NaN or infinity).
     const double at = (x - low) / histogram.width;
@@ -151,12 +167,21 @@ std::string HistoryDescriptionOf(const ReadHistory& read) {
   return text;
 }
 
-std::string ReturnsDescriptionOf(const ReadHistory& read, const Estimate& estimate) {
+std::string ReturnsDescriptionOf(const ReadHistory& read, const Estimate& estimate,
+                                 const Histogram& histogram) {
   const auto [lowest, highest] = std::minmax_element(read.returns.begin(), read.returns.end());
-  return "Histograma de " + std::to_string(read.returns.size()) + " rendimientos logarítmicos, de " +
-         FourDigitText(*lowest) + " a " + FourDigitText(*highest) + ", con media " +
-         FourDigitText(estimate.meanReturn) + " y desviación típica " + FourDigitText(estimate.deviation) +
-         ", bajo la curva normal de esa media y desviación.";
+  std::string text = "Histograma de " + std::to_string(read.returns.size()) +
+                     " rendimientos logarítmicos, de " + FourDigitText(*lowest) + " a " +
+                     FourDigitText(*highest) + ", con media " + FourDigitText(estimate.meanReturn) +
+                     " y desviación típica " + FourDigitText(estimate.deviation) +
+                     ", bajo la curva normal de esa media y desviación.";
+  if (histogram.below + histogram.above > 0) {
+    const double high = histogram.low + histogram.width * static_cast<double>(histogram.counts.size());
+    text += " El eje va de " + FourDigitText(histogram.low) + " a " + FourDigitText(high) + ": " +
+            std::to_string(histogram.below) + " por debajo y " + std::to_string(histogram.above) +
+            " por encima quedan fuera, contados en sus extremos.";
+  }
+  return text;
 }
 
 // Whether the periods a year agree with the dates: one more than half again
@@ -213,10 +238,11 @@ EstimationView EstimationViewOf(const EstimationState& state, std::string_view p
   EstimationView view;
   view.figures = FiguresOf(loaded, *read, estimate);
   view.historyDescription = HistoryDescriptionOf(*read);
-  view.returnsDescription = ReturnsDescriptionOf(*read, estimate);
+  Histogram histogram = HistogramOf(read->returns);
+  view.returnsDescription = ReturnsDescriptionOf(*read, estimate, histogram);
   view.formInputs = FormInputs{TextOfNumber(estimate.lastPrice), TextOfNumber(PercentOf(estimate.rate)),
                                TextOfNumber(PercentOf(estimate.volatility))};
-  view.charts = EstimationCharts{read, estimate, HistogramOf(read->returns)};
+  view.charts = EstimationCharts{read, estimate, std::move(histogram)};
   view.note = PeriodsNote(read->history, *periods) + std::string(kReturnIntervalNote);
   return view;
 }

@@ -67,11 +67,15 @@ struct FormInputs {
   std::string volatility;
 };
 
-// The log returns in bins, for the histogram.
+// The log returns in bins, for the histogram: the bulk of them, so that an
+// extreme return (a crash) leaves the others readable; those beyond it are
+// counted at the axis's ends.
 struct Histogram {
   double low;    // the first bin's left edge
   double width;  // each bin's
   std::vector<std::size_t> counts;
+  std::size_t below = 0;  // returns left of the first bin
+  std::size_t above = 0;  // and right of the last
 };
 
 // What the charts are drawn from, computed once for every size they are

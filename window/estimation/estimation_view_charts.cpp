@@ -128,7 +128,20 @@ ChartDrawing DrawReturns(const EstimationView& view, const ChartArea& area, cons
     }
     shapes.push_back(std::move(normal));
   }
-  return CloseFrame(std::move(*frame), area, labeller, texts);
+  // The returns beyond the axis, counted at its ends.
+  const PlotBox& plot = frame->drawing.plot;
+  std::vector<Label> beyond;
+  if (histogram.below > 0) {
+    beyond.push_back(labeller.Place("\u2190 " + std::to_string(histogram.below),
+                                    {plot.left + line / 4, plot.top + line / 4}, Align::Start, Align::Start));
+  }
+  if (histogram.above > 0) {
+    beyond.push_back(labeller.Place(std::to_string(histogram.above) + " \u2192",
+                                    {plot.right - line / 4, plot.top + line / 4}, Align::End, Align::Start));
+  }
+  ChartDrawing drawing = CloseFrame(std::move(*frame), area, labeller, texts);
+  for (Label& label : beyond) drawing.labels.push_back(std::move(label));
+  return drawing;
 }
 
 }  // namespace cotalia

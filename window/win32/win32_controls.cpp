@@ -41,7 +41,8 @@ Win32Class ClassOf(ControlRole role) {
       // Its lines wrap at the box's edge: a message naming its box, or a
       // figure wider than the box in a wider face than laid out for, stays
       // in sight rather than scroll sideways.
-      return {L"EDIT", WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL, WS_EX_CLIENTEDGE};
+      return {L"EDIT", WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL,
+              WS_EX_CLIENTEDGE};
     case ControlRole::List:
       // The height the row gives it, not a whole number of items.
       return {L"LISTBOX", WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT, WS_EX_CLIENTEDGE};

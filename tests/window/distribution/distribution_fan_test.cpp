@@ -138,14 +138,22 @@ std::vector<TickLine> BottomTicks(const ChartDrawing& drawing, bool logarithmic)
   return ticks;
 }
 
+// Where a price stands along an axis, from its first and last ticks.
+double AtPrice(const std::vector<TickLine>& ticks, double price, bool logarithmic) {
+  const double position = logarithmic ? std::log10(price) : price;
+  const TickLine& a = ticks.front();
+  const TickLine& b = ticks.back();
+  return a.y + (position - a.value) / (b.value - a.value) * (b.y - a.y);
+}
+
 // The axes span the plot: the lowest price tick on its bottom edge, the
 // highest on its top, month 0 on its left edge and the horizon on its right;
 // and the curves stand where the ticks say their prices do.
 TEST(DrawChart, PricesStandWhereTheTicksSay) {
   const ChartArea area{640, 400, 16};
   // The worked example, and the same below 1, where decimal logarithms are
-  // negative.
-  // And a target far above the band, which the axis reaches up to.
+  // negative. And a target far above the band: the axis stays on the band,
+  // and the target is drawn at its top edge, marked with its value.
   const DistributionRequest requests[] = {
       {kWorked, "99", "130"}, {{"0.05", "10", "20", "12"}, "99", "0.065"}, {kWorked, "99", "1000"}};
   for (const auto& [logarithmic, request] :
@@ -157,12 +165,7 @@ TEST(DrawChart, PricesStandWhereTheTicksSay) {
     ASSERT_GE(ticks.size(), 3u);
     EXPECT_DOUBLE_EQ(ticks.front().y, drawing.plot.bottom);
     EXPECT_DOUBLE_EQ(ticks.back().y, drawing.plot.top);
-    const auto y = [&](double price) {
-      const double position = logarithmic ? std::log10(price) : price;
-      const TickLine& a = ticks.front();
-      const TickLine& b = ticks.back();
-      return a.y + (position - a.value) / (b.value - a.value) * (b.y - a.y);
-    };
+    const auto y = [&](double price) { return AtPrice(ticks, price, logarithmic); };
     const PriceDistribution d = std::get<DistributionChart>(ViewOf(request).chart).distribution;
     const Shape* band = ShapeOf(drawing, Ink::Band);
     const Shape* median = ShapeOf(drawing, Ink::Median);
@@ -176,7 +179,14 @@ TEST(DrawChart, PricesStandWhereTheTicksSay) {
     EXPECT_DOUBLE_EQ(median->points[last].x, drawing.plot.right);
     EXPECT_DOUBLE_EQ(median->points[0].x, drawing.plot.left);
     ASSERT_EQ(target->points.size(), 2u);
-    EXPECT_NEAR(target->points[0].y, y(std::get<double>(d.target)), 1e-9);
+    const bool offScale = std::get<double>(d.target) == 1000;
+    EXPECT_NEAR(target->points[0].y, offScale ? drawing.plot.top : y(std::get<double>(d.target)), 1e-9);
+    const bool marked = std::any_of(drawing.labels.begin(), drawing.labels.end(),
+                                    [](const Label& label) { return label.text == "Objetivo 1000 \u2191"; });
+    EXPECT_EQ(marked, offScale);
+    if (offScale) {
+      EXPECT_LT(ticks.back().value, logarithmic ? 3 : 1000);
+    }
     EXPECT_DOUBLE_EQ(target->points[0].x, drawing.plot.left);
     EXPECT_DOUBLE_EQ(target->points[1].x, drawing.plot.right);
     ASSERT_EQ(start->points.size(), 1u);
@@ -223,12 +233,7 @@ TEST(DrawChart, TheRangeShadedBetweenItsLimits) {
     if (row.density) {
       const std::vector<TickLine> ticks = BottomTicks(drawing, row.logarithmic);
       ASSERT_GE(ticks.size(), 2u);
-      const auto x = [&](double price) {
-        const double position = row.logarithmic ? std::log10(price) : price;
-        const TickLine& a = ticks.front();
-        const TickLine& b = ticks.back();
-        return a.y + (position - a.value) / (b.value - a.value) * (b.y - a.y);
-      };
+      const auto x = [&](double price) { return AtPrice(ticks, price, row.logarithmic); };
       EXPECT_NEAR(range->points[0].x, *row.lower ? x(ValueOfText(row.lower)) : plot.left, 0.5);
       EXPECT_NEAR(range->points[1].x, *row.upper ? x(ValueOfText(row.upper)) : plot.right, 0.5);
       EXPECT_EQ(range->points[0].y, plot.top);
@@ -236,12 +241,7 @@ TEST(DrawChart, TheRangeShadedBetweenItsLimits) {
     } else {
       const std::vector<TickLine> ticks = PriceTicks(drawing, area.lineHeight, row.logarithmic);
       ASSERT_GE(ticks.size(), 2u);
-      const auto y = [&](double price) {
-        const double position = row.logarithmic ? std::log10(price) : price;
-        const TickLine& a = ticks.front();
-        const TickLine& b = ticks.back();
-        return a.y + (position - a.value) / (b.value - a.value) * (b.y - a.y);
-      };
+      const auto y = [&](double price) { return AtPrice(ticks, price, row.logarithmic); };
       EXPECT_NEAR(range->points[0].y, *row.lower ? y(ValueOfText(row.lower)) : plot.bottom, 0.5);
       EXPECT_NEAR(range->points[2].y, *row.upper ? y(ValueOfText(row.upper)) : plot.top, 0.5);
       EXPECT_EQ(range->points[0].x, plot.left);

@@ -476,6 +476,35 @@ TEST(HistogramOfReturns, EachReturnInItsBin) {
   EXPECT_EQ(charts.histogram.counts, (std::vector<std::size_t>{1, 0, 1, 1, 2}));
 }
 
+// A crash among calm returns: the axis holds the bulk of them, the crash is
+// counted left of it, in the description and at the axis's end; every
+// return is counted once. Calm returns alone keep every return on the axis.
+TEST(HistogramOfReturns, AnExtremeReturnCountedAtTheEdge) {
+  std::vector<double> prices;
+  for (std::size_t i = 0; i < 200; ++i) prices.push_back(static_cast<double>(100 + (i * 37) % 11));
+  for (const bool crash : {false, true}) {
+    std::vector<double> history = prices;
+    if (crash) history.push_back(50);
+    const EstimationView view = EstimationViewOf(Read(CloseColumn(history)), "252");
+    const EstimationCharts& charts = ChartsOf(view);
+    const Histogram& histogram = charts.histogram;
+    std::size_t counted = histogram.below + histogram.above;
+    for (const std::size_t count : histogram.counts) counted += count;
+    EXPECT_EQ(counted, charts.read->returns.size()) << crash;
+    EXPECT_EQ(histogram.below, crash ? 1u : 0u);
+    EXPECT_EQ(histogram.above, 0u);
+    const double lowest = *std::min_element(charts.read->returns.begin(), charts.read->returns.end());
+    EXPECT_EQ(histogram.low > lowest, crash);
+    EXPECT_EQ(view.returnsDescription.find("1 por debajo y 0 por encima quedan fuera") != std::string::npos,
+              crash);
+    const ChartDrawing drawing =
+        DrawReturns(view, {640, 400, 16}, [](std::string_view t) { return Width(t, 16); });
+    const bool marked = std::any_of(drawing.labels.begin(), drawing.labels.end(),
+                                    [](const Label& label) { return label.text == "\u2190 1"; });
+    EXPECT_EQ(marked, crash);
+  }
+}
+
 // Dips and spikes among three thousand prices, five or so to a pixel's
 // column: each is drawn, wherever in its column it falls.
 TEST(DrawEstimation, EachColumnDrawsItsLowestAndHighest) {

@@ -3,9 +3,11 @@
 // choices, and "Usar en el formulario".
 #include "window/qt/estimation_window.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QClipboard>
 #include <QFileDialog>
+#include <QKeySequence>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMimeData>
@@ -88,6 +90,26 @@ class EstimationWindowTest : public QtWindowTest {
                qPrintable(target->objectName()));
     }
     QCOMPARE(window_->findChildren<cotalia::EstimationWindow*>().size(), 1);
+
+    // The window's own menu opens, pastes and closes as the form's does.
+    const auto own = [estimation](const QString& text) {
+      for (QAction* item : estimation->findChildren<QAction*>()) {
+        if (item->text() == text) return item;
+      }
+      qFatal("no item %s in the estimation window's menu", qPrintable(text));
+    };
+    QApplication::clipboard()->setText(QStringOf(pasted));
+    own(QStringLiteral("&Pegar precios"))->trigger();
+    QVERIFY(estimationFigures(estimationWindow()).contains(QStringLiteral("Origen: Portapapeles")));
+    own(QStringLiteral("&Abrir precios…"))->trigger();
+    auto* ownDialog = estimation->findChild<QFileDialog*>();
+    QVERIFY(ownDialog != nullptr && ownDialog->isVisible());
+    ownDialog->selectFile(path);
+    QMetaObject::invokeMethod(ownDialog, "accept", Qt::DirectConnection);
+    QVERIFY(estimationFigures(estimationWindow()).contains(QStringLiteral("Origen: cierres ñ.csv")));
+    QCOMPARE(own(QStringLiteral("&Cerrar"))->shortcut(), QKeySequence(QStringLiteral("Ctrl+W")));
+    own(QStringLiteral("&Cerrar"))->trigger();
+    QVERIFY(!estimation->isVisible());
   }
 
   // Another column and other periods a year give the view's figures for
