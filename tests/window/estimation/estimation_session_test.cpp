@@ -116,6 +116,9 @@ TEST_F(EstimationSessionTest, PlaysItsScenario) {
       {Act::Paste, "", 0, 1, "0", true, "El portapapeles no contiene texto."},
       {Act::TypePeriods, "252", 0, 1, "252", true, ""},
       {Act::ChooseColumn, "", 5, 1, "252", false, ""},
+      // A new text finds its periods a year again, from its own dates.
+      {Act::TypePeriods, "12", 0, 1, "12", true, ""},
+      {Act::Paste, kDays, 0, 1, "252", true, ""},
   };
   for (const auto& step : steps) {
     const int chartsBefore = RowOf(EstimationControl::HistoryChart).chartsGiven;
@@ -242,6 +245,9 @@ TEST_F(EstimationSessionTest, StopsAReading) {
     Finish();
     HeldReading held;
     session.Read(held.Job());
+    // Long enough for its progress and Cancelar to show.
+    for (int polls = 1; polls < EstimationSession::kPollsBeforeProgress; ++polls) session.Tick();
+    ASSERT_TRUE(RowOf(EstimationControl::Progress).shown);
     switch (stop) {
       case Stop::Cancel:
         session.Pressed(EstimationControl::Cancel);
@@ -257,6 +263,11 @@ TEST_F(EstimationSessionTest, StopsAReading) {
         break;
     }
     EXPECT_EQ(held.stopped.load(), stop != Stop::OtherButton);
+    // A stopped reading's progress and Cancelar go at once.
+    if (stop == Stop::Cancel || stop == Stop::Esc) {
+      EXPECT_FALSE(RowOf(EstimationControl::Progress).shown);
+      EXPECT_FALSE(RowOf(EstimationControl::Cancel).shown);
+    }
     EXPECT_EQ(session.Reading(), stop == Stop::OtherButton || stop == Stop::NewReading);
     held.letGo = true;
     Finish();
